@@ -18,6 +18,7 @@ function(kestrio_add_test)
     KESTRIO_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
     KESTRIO_BINARY_DIR="${CMAKE_BINARY_DIR}")
   gtest_discover_tests(${T_NAME}
+    TEST_PREFIX "${T_NAME}."
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 120)
 endfunction()

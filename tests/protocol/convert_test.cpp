@@ -1,0 +1,108 @@
+#include "protocol/convert.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace kestrio {
+namespace {
+
+TEST(IPTest, FormatAndParse) {
+  EXPECT_EQ(FormatIPAddress({192, 168, 1, 5}), "192.168.1.5");
+  EXPECT_EQ(FormatIPAddress({0, 0, 0, 0}), "0.0.0.0");
+  EXPECT_EQ(FormatDottedHex({1, 2, 10, 255}), "01.02.0A.FF");
+  EXPECT_EQ(IPToHex("192.168.1.5"), "C0A80105");
+  EXPECT_EQ(IPToHex("255.0.10.001"), "FF000A01");
+  EXPECT_EQ(IPToHex(" 10.0.0.1 "), "0A000001");
+}
+
+TEST(IPTest, RejectsWhatIsNotFourBytes) {
+  for (const char* bad :
+       {"192.168.1", "1.2", "", "...", "1.2.3.", ".1.2.3", "256.0.0.1", "1.2.3.256", "1.2.3.4.5", "1.2.3.4a",
+        "-1.2.3.4", "1.2.3.99999999999999999999", "a.b.c.d", "1..2.3"}) {
+    EXPECT_EQ(IPToHex(bad), "") << bad;
+  }
+}
+
+TEST(MaskTest, NoBitLost) {
+  EXPECT_EQ(MaskToHex64(0), "0000000000000000");
+  EXPECT_EQ(MaskToHex64(1), "0000000000000001");
+  EXPECT_EQ(MaskToHex64(1ull << 63), "8000000000000000");
+  EXPECT_EQ(MaskToHex64(0x8000000000000001ull), "8000000000000001");
+  EXPECT_EQ(MaskToHex64(~0ull), "FFFFFFFFFFFFFFFF");
+  EXPECT_EQ(MaskToHex64(0x0123456789ABCDEFull), "0123456789ABCDEF");
+  EXPECT_EQ(MaskToHex64(0x0000800000008000ull), "0000800000008000");
+}
+
+TEST(MaskTest, BitsCountFromTheLastByte) {
+  EXPECT_TRUE(MaskBit("0000000000000001", 0));
+  EXPECT_FALSE(MaskBit("0000000000000001", 1));
+  EXPECT_TRUE(MaskBit("8000000000000000", 63));
+  EXPECT_TRUE(MaskBit("0000000000000100", 8));
+  EXPECT_FALSE(MaskBit("FFFFFFFFFFFFFFFF", 64));
+  EXPECT_FALSE(MaskBit("FFFFFFFFFFFFFFFF", -1));
+  for (int n = 0; n < 64; ++n) {
+    std::string hex = MaskToHex64(1ull << n);
+    for (int m = 0; m < 64; ++m) ASSERT_EQ(MaskBit(hex, m), m == n) << n << " " << m;
+  }
+  EXPECT_TRUE(BinStringToBit(Bytes{0x01, 0x00}, 8));
+  EXPECT_FALSE(BinStringToBit(Bytes{}, 0));
+}
+
+TEST(FloatTest, BigEndianBytes) {
+  float v = 0;
+  EXPECT_TRUE(ByteArrayToFloat({0xC2, 0xC8, 0x00, 0x00}, v));
+  EXPECT_EQ(v, -100.0f);
+  EXPECT_TRUE(ByteArrayToFloat({0x3F, 0x80, 0x00, 0x00}, v));
+  EXPECT_EQ(v, 1.0f);
+  EXPECT_EQ(FloatToByteArray(1.0f), (Quad{0x3F, 0x80, 0x00, 0x00}));
+  EXPECT_EQ(LongToByteArray(0x01020304), (Quad{1, 2, 3, 4}));
+  EXPECT_EQ(LongToByteArray(-2), (Quad{0xFF, 0xFF, 0xFF, 0xFE}));
+  EXPECT_EQ(HexToFloat("C2C80000"), -100.0f);
+  EXPECT_EQ(HexToFloat("3f800000"), 1.0f);
+  EXPECT_EQ(HexToFloat("3F8"), 1.0f);  // missing digits are zeros
+  EXPECT_EQ(FloatToHex(-100.0f), "C2C80000");
+  EXPECT_EQ(FloatToHex(0.5f), "3F000000");
+  EXPECT_TRUE(std::isnan(HexToFloat("7FC00000")));
+}
+
+TEST(TypedNumberTest, LeadingNumericPart) {
+  EXPECT_EQ(LeadingNumber("5a"), 5.0);
+  EXPECT_EQ(LeadingNumber("  -12.5xyz"), -12.5);
+  EXPECT_EQ(LeadingNumber("+3"), 3.0);
+  EXPECT_EQ(LeadingNumber(".5"), 0.5);
+  EXPECT_EQ(LeadingNumber("1e3"), 1000.0);
+  EXPECT_EQ(LeadingNumber("1D2"), 100.0);
+  EXPECT_EQ(LeadingNumber("2E-1x"), 0.2);
+  EXPECT_EQ(LeadingNumber("7e"), 7.0);  // an exponent without digits is not part of the number
+  EXPECT_EQ(LeadingNumber("1.2.3"), 1.2);
+  EXPECT_EQ(LeadingNumber("1e-99999"), 0.0);
+  EXPECT_EQ(LeadingNumber("abc"), std::nullopt);
+  EXPECT_EQ(LeadingNumber(""), std::nullopt);
+  EXPECT_EQ(LeadingNumber("-"), std::nullopt);
+  EXPECT_EQ(LeadingNumber("."), std::nullopt);
+  EXPECT_EQ(LeadingNumber("1e99999"), std::nullopt);
+  EXPECT_EQ(LeadingNumber(std::string(400, '9')), std::nullopt);
+}
+
+TEST(TypedNumberTest, RoundsTiesToEven) {
+  EXPECT_EQ(ReadRoundedNumber("2.5"), 2);
+  EXPECT_EQ(ReadRoundedNumber("3.5"), 4);
+  EXPECT_EQ(ReadRoundedNumber("-2.5"), -2);
+  EXPECT_EQ(ReadRoundedNumber("-3.5"), -4);
+  EXPECT_EQ(ReadRoundedNumber("2.51"), 3);
+  EXPECT_EQ(ReadRoundedNumber("0.4"), 0);
+  EXPECT_EQ(ReadRoundedNumber("500ms"), 500);
+  EXPECT_EQ(ReadRoundedNumber("x"), std::nullopt);
+  EXPECT_EQ(ReadRoundedNumber("1e19"), std::nullopt);
+  EXPECT_EQ(ReadRoundedNumber("-9.2e18"), static_cast<std::int64_t>(-9.2e18));
+}
+
+TEST(TypedNumberTest, NumberText) {
+  EXPECT_EQ(NumberText(2), " 2");
+  EXPECT_EQ(NumberText(0), " 0");
+  EXPECT_EQ(NumberText(-3), "-3");
+}
+
+}  // namespace
+}  // namespace kestrio
