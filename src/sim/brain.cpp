@@ -1,0 +1,538 @@
+#include "sim/brain.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "protocol/convert.h"
+
+namespace kestrio::sim {
+
+namespace {
+
+enum class Kind {
+  Ram,
+  Status,
+  Image,
+  Command,
+  DigitalStates,
+  DigitalOut,
+  AnalogValues,
+  AnalogOut,
+  PointConfig,
+  Calibration
+};
+
+std::uint32_t GetU32(const std::uint8_t* p) {
+  return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
+}
+std::uint64_t GetU64(const std::uint8_t* p) { return (std::uint64_t{GetU32(p)} << 32) | GetU32(p + 4); }
+void PutU32(std::uint8_t* p, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+}
+void PutU16(std::uint8_t* p, std::uint16_t v) {
+  p[0] = static_cast<std::uint8_t>(v >> 8);
+  p[1] = static_cast<std::uint8_t>(v);
+}
+void PutFloat(std::uint8_t* p, float f) {
+  Quad q = FloatToByteArray(f);
+  std::memcpy(p, q.data(), 4);
+}
+float GetFloat(const std::uint8_t* p) {
+  float f = 0;
+  ByteArrayToFloat(Quad{p[0], p[1], p[2], p[3]}, f);
+  return f;
+}
+
+// A record boundary of the EEPROM image is worth its 8-byte header only across this many zeros.
+constexpr std::uint32_t kImageGap = 8;
+
+}  // namespace
+
+struct Brain::Area {
+  Kind kind;
+  const char* name;
+  std::uint64_t base;
+  std::uint32_t size;
+  bool readable;
+  bool writable;
+  bool flash;  // kept by the store command and the EEPROM image
+  Bytes mem;
+};
+
+Brain::Brain(Rack rack) : rack_(std::move(rack)) {
+  auto add = [&](Kind k, const char* name, std::uint64_t base, std::uint32_t size, bool r, bool w, bool f) {
+    owned_.push_back(std::make_unique<Area>(Area{k, name, base, size, r, w, f, Bytes(size, 0)}));
+    areas_.push_back(owned_.back().get());
+  };
+  add(Kind::Ram, "settings", kSettingsBase, kSettingsSize, true, true, true);
+  add(Kind::Status, "status", kStatusBase, kStatusSize, true, false, false);
+  add(Kind::Image, "EEPROM image", kImageBase, kImageWindow, true, false, false);
+  add(Kind::Image, "EEPROM image (alternate)", kImageAltBase, kImageWindow, true, false, false);
+  add(Kind::Command, "command", kCommandAddr, 4, false, true, false);
+  add(Kind::DigitalStates, "digital states", kDigitalStatesBase, 8, true, false, false);
+  add(Kind::DigitalOut, "digital output masks", kDigitalOutBase, 16, false, true, false);
+  add(Kind::AnalogValues, "analog values", kAnalogValuesBase, 4 * kPoints, true, false, false);
+  add(Kind::AnalogOut, "analog outputs", kAnalogOutBase, kPointRecord * kPoints, true, true, false);
+  add(Kind::PointConfig, "point configuration", kPointConfigBase, kPointRecord * kPoints, true, true, true);
+  add(Kind::Ram, "digital events", kDigitalEventsBase, 64 * 64, true, true, true);
+  add(Kind::Ram, "timers", kTimersBase, 64 * 128, true, true, true);
+  add(Kind::Calibration, "offset/gain calibration", kCalibrationBase, 512, true, false, false);
+  add(Kind::Ram, "alarms", kAlarmsBase, 4 + 64 * 128, true, true, true);
+  add(Kind::Ram, "event messages", kMessagesBase, 128 * 192, true, true, true);
+  add(Kind::Ram, "serial events", kSerialBase, 32 * 112 + 32 * 4, true, true, true);
+  ResetLive();
+}
+
+Brain::~Brain() = default;
+Brain::Brain(Brain&&) noexcept = default;
+Brain& Brain::operator=(Brain&&) noexcept = default;
+
+Brain::Area* Brain::FindArea(std::uint64_t address) {
+  for (Area* a : areas_)
+    if (address >= a->base && address - a->base < a->size) return a;
+  return nullptr;
+}
+
+void Brain::SetNetwork(std::uint32_t ip, std::uint32_t mask, std::uint32_t gateway) {
+  ip_ = ip;
+  mask_ = mask;
+  gateway_ = gateway;
+}
+
+std::int32_t Brain::PointType(int point) const {
+  if (point < 0 || point >= kPoints) return kNoPointType;
+  for (const Area* a : areas_)
+    if (a->kind == Kind::PointConfig)
+      return static_cast<std::int32_t>(GetU32(a->mem.data() + kPointRecord * point + 4));
+  return kNoPointType;
+}
+
+std::optional<Bytes> Brain::Handle(const Bytes& request) {
+  if (request.size() < 12) return std::nullopt;
+  const int tcode = request[3] >> 4;
+  if (tcode != 0 && tcode != 1 && tcode != 4 && tcode != 5) return std::nullopt;
+  const bool isRead = tcode == 4 || tcode == 5;
+  const bool quadlet = tcode == 0 || tcode == 4;
+  if (request.size() < (tcode == 4 ? 12u : 16u)) return std::nullopt;
+  const std::uint32_t length = quadlet ? 4u : (std::uint32_t{request[12]} << 8) | request[13];
+  if (tcode == 1 && request.size() < 16 + std::size_t{length}) return std::nullopt;
+
+  const std::uint16_t dst = static_cast<std::uint16_t>((request[0] << 8) | request[1]);
+  const std::uint8_t tl = request[2] >> 2;
+  const std::uint16_t src = static_cast<std::uint16_t>((request[4] << 8) | request[5]);
+  std::uint64_t address = 0;
+  for (int i = 6; i < 12; ++i) address = (address << 8) | request[i];
+
+  Result res;
+  Bytes data;
+  Area* a = FindArea(address);
+  if (pucPending_ && !(a && ((isRead && a->kind == Kind::Status) || (!isRead && a->kind == Kind::Command)))) {
+    res = {kRcodeConflict, kErrPowerUpClearExpected};
+  } else if (!a || (quadlet && address % 4 != 0) || address - a->base + length > a->size) {
+    res = {kRcodeAddress, kErrInvalidAddress};
+  } else {
+    const auto offset = static_cast<std::uint32_t>(address - a->base);
+    if (isRead) {
+      res = Read(*a, offset, length, data);
+    } else {
+      const std::uint8_t* p = request.data() + (quadlet ? 12 : 16);
+      res = Write(*a, offset, Bytes(p, p + length), quadlet);
+    }
+  }
+  if (res.rcode != kRcodeComplete) {
+    lastError_ = res.error;
+    lastErrorLabel_ = tl;
+    lastErrorSource_ = src;
+    lastErrorOffset_ = static_cast<std::uint32_t>(address);
+    data.clear();
+  }
+
+  // A responder swaps the IDs and keeps the label.
+  const int respTcode = tcode == 4 ? 6 : tcode == 5 ? 7 : 2;
+  Bytes reply{static_cast<std::uint8_t>(src >> 8),
+              static_cast<std::uint8_t>(src),
+              static_cast<std::uint8_t>(tl << 2),
+              static_cast<std::uint8_t>(respTcode << 4),
+              static_cast<std::uint8_t>(dst >> 8),
+              static_cast<std::uint8_t>(dst),
+              static_cast<std::uint8_t>(res.rcode << 4),
+              0,
+              0,
+              0,
+              0,
+              0};
+  if (respTcode == 6) {
+    data.resize(4, 0);
+    reply.insert(reply.end(), data.begin(), data.end());
+  } else if (respTcode == 7) {
+    reply.push_back(static_cast<std::uint8_t>(data.size() >> 8));
+    reply.push_back(static_cast<std::uint8_t>(data.size()));
+    reply.push_back(0);
+    reply.push_back(0);
+    reply.insert(reply.end(), data.begin(), data.end());
+    while (reply.size() % 4 != 0) reply.push_back(0);
+  }
+  return reply;
+}
+
+Brain::Result Brain::Read(Area& a, std::uint32_t offset, std::uint32_t length, Bytes& out) {
+  if (!a.readable) return {kRcodeType, kErrInvalidCommand};
+  Generate(a);
+  // Reading a calibration quadlet is what starts the calibration of that point.
+  if (a.kind == Kind::Calibration) calibrations_ += static_cast<int>(std::max<std::uint32_t>(1, length / 4));
+  out.assign(a.mem.begin() + offset, a.mem.begin() + offset + length);
+  return {};
+}
+
+Brain::Result Brain::Write(Area& a, std::uint32_t offset, const Bytes& data, bool quadlet) {
+  if (!a.writable) return {kRcodeType, kErrInvalidCommand};
+  switch (a.kind) {
+    case Kind::Command:
+      if (offset != 0 || data.size() != 4) return {kRcodeType, kErrInvalidLength};
+      return RunCommand(GetU32(data.data()));
+    case Kind::DigitalOut: {
+      (void)quadlet;
+      if (offset != 0 || data.size() != 16) return {kRcodeType, kErrInvalidLength};
+      const std::uint64_t on = GetU64(data.data()), off = GetU64(data.data() + 8);
+      for (int p = 0; p < kPoints; ++p) {
+        if (PointType(p) != kDigitalOutputType) continue;  // inputs ignore the masks
+        const std::uint64_t bit = std::uint64_t{1} << p;
+        if (on & bit) outputs_ |= bit;
+        if (off & bit) outputs_ &= ~bit;  // a point in both masks ends up off
+      }
+      return {};
+    }
+    case Kind::AnalogOut:
+      return WriteAnalogOut(offset, data);
+    case Kind::PointConfig:
+      return WritePointConfig(offset, data);
+    default:
+      std::copy(data.begin(), data.end(), a.mem.begin() + offset);
+      return {};
+  }
+}
+
+Brain::Result Brain::WriteAnalogOut(std::uint32_t offset, const Bytes& data) {
+  Area* a = FindArea(kAnalogOutBase);
+  Bytes next = a->mem;
+  std::copy(data.begin(), data.end(), next.begin() + offset);
+  const std::uint32_t end = offset + static_cast<std::uint32_t>(data.size());
+  for (std::uint32_t p = offset / kPointRecord; p < kPoints && p * kPointRecord < end; ++p) {
+    if (offset < p * kPointRecord + 4 && end > p * kPointRecord &&
+        !std::isfinite(GetFloat(next.data() + p * kPointRecord)))
+      return {kRcodeData, kErrInvalidFloat};
+  }
+  a->mem = std::move(next);
+  return {};
+}
+
+Brain::Result Brain::WritePointConfig(std::uint32_t offset, const Bytes& data) {
+  Area* a = FindArea(kPointConfigBase);
+  Bytes next = a->mem;
+  std::copy(data.begin(), data.end(), next.begin() + offset);
+  const std::uint32_t end = offset + static_cast<std::uint32_t>(data.size());
+  const int first = static_cast<int>(offset / kPointRecord);
+  const int last = data.empty() ? first - 1 : static_cast<int>((end - 1) / kPointRecord);
+  for (int p = first; p <= last; ++p) {
+    const std::int32_t code = static_cast<std::int32_t>(GetU32(next.data() + kPointRecord * p + 4));
+    if (code != PointType(p) && !rack_.Accepts(p, code)) return {kRcodeData, kErrInvalidPointType};
+  }
+  // Only the point type (bytes 4-7) and the name (48-63) are the operator's; the module code and
+  // scale values belong to the rack and silently keep their values.
+  for (int p = first; p <= last; ++p) {
+    const std::uint32_t r = kPointRecord * static_cast<std::uint32_t>(p);
+    std::copy(next.begin() + r + 48, next.begin() + r + 64, a->mem.begin() + r + 48);
+    const std::int32_t code = static_cast<std::int32_t>(GetU32(next.data() + r + 4));
+    if (code != PointType(p)) ApplyPointType(p, code);
+  }
+  return {};
+}
+
+void Brain::ApplyPointType(int point, std::int32_t code) {
+  Area* a = FindArea(kPointConfigBase);
+  std::uint8_t* rec = a->mem.data() + kPointRecord * point;
+  PutU32(rec + 4, static_cast<std::uint32_t>(code));
+  auto range = rack_.Range(point, code);
+  PutFloat(rec + 20, range ? range->to : 0.0f);
+  PutFloat(rec + 24, range ? range->from : 0.0f);
+  if (code != kDigitalOutputType) outputs_ &= ~(std::uint64_t{1} << point);
+}
+
+Brain::Result Brain::RunCommand(std::uint32_t value) {
+  std::string why;
+  switch (value) {
+    case kCmdPowerUpClear:
+      pucPending_ = false;
+      return {};
+    case kCmdResetToDefaults:
+      ResetLive();
+      return {};
+    case kCmdStore: {
+      Snapshot s = Capture();
+      if (!statePath_.empty() &&
+          !WriteStateFile(statePath_, BuildImage(ImageRecords(s), kImageWindow), why)) {
+        std::fprintf(stderr, "kestrio-sim: store failed: %s\n", why.c_str());
+        return {kRcodeData, kErrCannotProgramFlash};
+      }
+      flash_ = std::move(s);
+      return {};
+    }
+    case kCmdEraseFlash:
+      if (!statePath_.empty() && !WriteStateFile(statePath_, EmptyImage(), why)) {
+        std::fprintf(stderr, "kestrio-sim: erase failed: %s\n", why.c_str());
+        return {kRcodeData, kErrCannotEraseFlash};
+      }
+      flash_.reset();
+      return {};
+    case kCmdRestart:
+      ResetLive();
+      if (flash_) Restore(*flash_);
+      pucPending_ = true;
+      lastError_ = kNoError;
+      lastErrorLabel_ = lastErrorSource_ = 0;
+      lastErrorOffset_ = 0;
+      return {};
+    case kCmdClearDigitalEvents: {
+      Area* a = FindArea(kDigitalEventsBase);
+      std::fill(a->mem.begin(), a->mem.end(), 0);
+      return {};
+    }
+    default:
+      return {kRcodeData, kErrInvalidCommand};
+  }
+}
+
+void Brain::ResetLive() {
+  for (Area* a : areas_) std::fill(a->mem.begin(), a->mem.end(), 0);
+  outputs_ = 0;
+  Area* pc = FindArea(kPointConfigBase);
+  for (int p = 0; p < kPoints; ++p) {
+    PutU32(pc->mem.data() + kPointRecord * p,
+           static_cast<std::uint32_t>(rack_.slots[p / kPointsPerSlot].moduleCode));
+    ApplyPointType(p, rack_.InitialPointType(p));
+  }
+  // Factory settings; the option pages shipped with the program describe these fields.
+  std::uint8_t* s = FindArea(kSettingsBase)->mem.data();
+  std::memcpy(s + 0x000, "KESTRIO-SIM", 11);
+  std::memcpy(s + 0x020, "Test bench", 10);
+  PutU32(s + 0x044, 162);
+  PutU32(s + 0x04C, 100);
+  PutFloat(s + 0x050, 0.5f);
+  std::memcpy(s + 0x0C0, "public", 6);
+}
+
+Brain::Snapshot Brain::Capture() const {
+  Snapshot s;
+  for (const Area* a : areas_)
+    if (a->flash) s.push_back(a->mem);
+  return s;
+}
+
+void Brain::Restore(const Snapshot& s) {
+  std::size_t i = 0;
+  for (Area* a : areas_) {
+    if (!a->flash) continue;
+    if (i >= s.size() || s[i].size() != a->mem.size()) return;
+    const Bytes& copy = s[i++];
+    if (a->kind != Kind::PointConfig) {
+      a->mem = copy;
+      continue;
+    }
+    for (int p = 0; p < kPoints; ++p) {
+      const std::uint32_t r = kPointRecord * static_cast<std::uint32_t>(p);
+      std::copy(copy.begin() + r + 48, copy.begin() + r + 64, a->mem.begin() + r + 48);
+      // A stored type the rack no longer accepts (another --rack since) keeps the rack's own.
+      const auto code = static_cast<std::int32_t>(GetU32(copy.data() + r + 4));
+      if (rack_.Accepts(p, code)) ApplyPointType(p, code);
+    }
+  }
+}
+
+std::vector<ImageRecord> Brain::ImageRecords(const Snapshot& s) const {
+  std::vector<ImageRecord> out;
+  auto scan = [&](const Area* a, const Bytes& copy, std::uint32_t from, std::uint32_t to) {
+    std::uint32_t i = from;
+    while (i < to) {
+      while (i < to && copy[i] == 0) ++i;
+      if (i >= to) break;
+      std::uint32_t start = std::max(from, i & ~3u), zeros = 0, j = i;
+      for (; j < to && zeros < kImageGap; ++j) zeros = copy[j] == 0 ? zeros + 1 : 0;
+      std::uint32_t end = std::min(to, ((j - zeros) + 3) & ~3u);
+      out.push_back({a->base + start, Bytes(copy.begin() + start, copy.begin() + end)});
+      i = end;
+    }
+  };
+  std::size_t i = 0;
+  for (const Area* a : areas_) {
+    if (!a->flash || i >= s.size()) continue;
+    const Bytes& copy = s[i++];
+    if (a->kind == Kind::PointConfig) {
+      for (std::uint32_t r = 0; r < kPoints * kPointRecord; r += kPointRecord) {
+        scan(a, copy, r + 4, r + 8);
+        scan(a, copy, r + 48, r + 64);
+      }
+    } else {
+      scan(a, copy, 0, a->size);
+    }
+  }
+  return out;
+}
+
+std::optional<Brain::Snapshot> Brain::SnapshotFromImage(const ParsedImage& img, std::string& error) const {
+  Snapshot s;
+  std::vector<const Area*> flashAreas;
+  for (const Area* a : areas_)
+    if (a->flash) {
+      s.emplace_back(a->size, 0);
+      flashAreas.push_back(a);
+    }
+  for (const auto& r : img.records) {
+    bool placed = false;
+    for (std::size_t i = 0; i < flashAreas.size() && !placed; ++i) {
+      const Area* a = flashAreas[i];
+      if (r.address >= a->base && r.address - a->base + r.data.size() <= a->size) {
+        std::copy(r.data.begin(), r.data.end(),
+                  s[i].begin() + static_cast<std::ptrdiff_t>(r.address - a->base));
+        placed = true;
+      }
+    }
+    if (!placed) {
+      error = "record for " + ToHex(r.address, 12) + " (" + std::to_string(r.data.size()) +
+              " bytes) lies outside the configuration areas";
+      return std::nullopt;
+    }
+  }
+  return s;
+}
+
+bool Brain::LoadState(std::string& error) {
+  if (statePath_.empty()) return true;
+  bool missing = false;
+  auto parsed = ReadStateFile(statePath_, missing, error);
+  if (missing) {
+    flash_.reset();
+    return true;
+  }
+  if (!parsed) return false;
+  if (parsed->empty) {
+    flash_.reset();
+    return true;
+  }
+  std::string why;
+  auto s = SnapshotFromImage(*parsed, why);
+  if (!s) {
+    error = "state file " + statePath_ + ": " + why;
+    return false;
+  }
+  flash_ = std::move(*s);
+  ResetLive();
+  Restore(*flash_);
+  return true;
+}
+
+Bytes Brain::Image() {
+  if (!flash_) return EmptyImage();
+  int dropped = 0;
+  Bytes img = BuildImage(ImageRecords(*flash_), kImageWindow, &dropped);
+  if (dropped > 0)
+    std::fprintf(stderr, "kestrio-sim: %d records do not fit the EEPROM image window\n", dropped);
+  return img;
+}
+
+std::uint64_t Brain::DigitalStates() const {
+  std::uint64_t bits = 0;
+  for (int p = 0; p < kPoints; ++p) {
+    const std::uint64_t bit = std::uint64_t{1} << p;
+    const std::int32_t t = PointType(p);
+    if (t == kDigitalOutputType) {
+      bits |= outputs_ & bit;
+    } else if (t == kDigitalInputType) {
+      // Each input toggles at its own slow pace so a scan sees movement.
+      const bool on = inputOverride_ ? (*inputOverride_ & bit) != 0
+                                     : ((elapsedMs_ / (1000u * (1 + p % 4))) + p / 4) % 2 == 1;
+      if (on) bits |= bit;
+    }
+  }
+  return bits;
+}
+
+float Brain::AnalogValue(int p) const {
+  const Slot& slot = rack_.slots[p / kPointsPerSlot];
+  const std::int32_t t = PointType(p);
+  if (slot.kind == SlotKind::AnalogOut && rack_.Range(p, t)) {
+    for (const Area* a : areas_)
+      if (a->kind == Kind::AnalogOut) return GetFloat(a->mem.data() + kPointRecord * p);
+  }
+  if (slot.kind == SlotKind::AnalogIn) {
+    if (auto r = rack_.Range(p, t)) {
+      // A slow sine inside the scale range, each point a little out of phase with the next.
+      const double phase = static_cast<double>(elapsedMs_ % 20000) / 20000.0 + p / 16.0;
+      return static_cast<float>(r->from + (r->to - r->from) * (0.5 + 0.4 * std::sin(2 * M_PI * phase)));
+    }
+  }
+  return 0.0f;
+}
+
+void Brain::Generate(Area& a) {
+  std::uint8_t* m = a.mem.data();
+  switch (a.kind) {
+    case Kind::Status: {
+      std::fill(a.mem.begin(), a.mem.end(), 0);
+      PutU32(m + 4, pucPending_ ? 1 : 0);
+      PutU32(m + 12, static_cast<std::uint32_t>(lastError_));
+      PutU16(m + 16, lastErrorLabel_);
+      PutU16(m + 18, lastErrorSource_);
+      PutU32(m + 20, lastErrorOffset_);
+      PutU32(m + 24, 0x01000003);  // loader 01.00.00.03
+      PutU32(m + 28, 0x02010007);  // kernel 02.01.00.07
+      PutU32(m + 32, 0x0000004B);  // I/O unit type
+      m[36] = 1;
+      m[37] = 0;
+      PutU16(m + 38, 7);                                                 // hardware revision 1/0/7
+      PutU32(m + 40, 8u << 20);                                          // RAM size, bytes
+      const std::uint8_t mac[6] = {0x02, 0x4B, 0x45, 0x53, 0x54, 0x01};  // locally administered
+      std::memcpy(m + 46, mac, 6);
+      PutU32(m + 52, ip_);
+      PutU32(m + 56, mask_);
+      PutU32(m + 60, gateway_);
+      break;
+    }
+    case Kind::Image: {
+      Bytes img = Image();
+      std::fill(a.mem.begin(), a.mem.end(), 0);
+      std::copy(img.begin(),
+                img.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(img.size(), a.size)),
+                a.mem.begin());
+      break;
+    }
+    case Kind::DigitalStates: {
+      const std::uint64_t bits = DigitalStates();
+      PutU32(m, static_cast<std::uint32_t>(bits >> 32));
+      PutU32(m + 4, static_cast<std::uint32_t>(bits));
+      break;
+    }
+    case Kind::AnalogValues:
+      for (int p = 0; p < kPoints; ++p) PutFloat(m + 4 * p, AnalogValue(p));
+      break;
+    default:
+      break;
+  }
+}
+
+bool Brain::Peek(std::uint64_t address, std::size_t length, Bytes& out) {
+  Area* a = FindArea(address);
+  if (!a || address - a->base + length > a->size) return false;
+  Generate(*a);
+  const auto off = static_cast<std::ptrdiff_t>(address - a->base);
+  out.assign(a->mem.begin() + off, a->mem.begin() + off + static_cast<std::ptrdiff_t>(length));
+  return true;
+}
+
+bool Brain::Poke(std::uint64_t address, const Bytes& data) {
+  Area* a = FindArea(address);
+  if (!a || address - a->base + data.size() > a->size) return false;
+  std::copy(data.begin(), data.end(), a->mem.begin() + static_cast<std::ptrdiff_t>(address - a->base));
+  return true;
+}
+
+}  // namespace kestrio::sim

@@ -1,0 +1,302 @@
+// The simulator over real loopback TCP: framing, several clients, hostile input and fault modes.
+#include "sim/server.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "sim_test_util.h"
+
+namespace kestrio::sim {
+namespace {
+
+using namespace test;
+
+class SimServerTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(server.Start("127.0.0.1", 0)) << server.Error(); }
+  std::unique_ptr<Client> Connect(bool puc = true) {
+    auto c = std::make_unique<Client>(server.Port());
+    EXPECT_TRUE(c->Connected());
+    if (puc) {
+      auto r = c->Transact(WriteQuad(kCommandAddr, kCmdPowerUpClear, 1));
+      EXPECT_TRUE(r && RcodeOf(*r) == 0);
+    }
+    return c;
+  }
+  SimServer server;
+};
+
+TEST_F(SimServerTest, AnswersStatusReadsAndKeepsThePowerUpClearRule) {
+  Client c(server.Port());
+  auto r = c.Transact(ReadBlock(kStatusBase, 64, 3));
+  ASSERT_TRUE(r);
+  EXPECT_EQ(Tcode(*r), 7);
+  EXPECT_EQ(Label(*r), 3);
+  EXPECT_EQ(Data(*r).substr(8, 8), "00000001");
+  EXPECT_EQ(Data(*r).substr(104, 8), "7F000001");  // the address we listen on
+  r = c.Transact(ReadQuad(kDigitalStatesBase, 4));
+  ASSERT_TRUE(r);
+  EXPECT_EQ(RcodeOf(*r), kRcodeConflict);
+  r = c.Transact(WriteQuad(kCommandAddr, kCmdPowerUpClear, 5));
+  ASSERT_TRUE(r && RcodeOf(*r) == 0);
+  // The rule is the brain's, not the connection's: a new client needs no second clear.
+  Client other(server.Port());
+  r = other.Transact(ReadQuad(kDigitalStatesBase, 6));
+  ASSERT_TRUE(r);
+  EXPECT_EQ(RcodeOf(*r), 0);
+}
+
+TEST_F(SimServerTest, ReassemblesSplitRequestsAndSeparatesCoalescedOnes) {
+  auto c = Connect();
+  Bytes write = WriteBlock(kDigitalEventsBase, "0102030405060708090A", 7);
+  for (std::uint8_t byte : write) ASSERT_TRUE(c->Send(Bytes{byte}));
+  auto r = c->Reply();
+  ASSERT_TRUE(r);
+  EXPECT_EQ(Label(*r), 7);
+  EXPECT_EQ(RcodeOf(*r), 0);
+  Bytes three = ReadQuad(kDigitalEventsBase, 8);
+  for (const Bytes& p : {ReadBlock(kDigitalEventsBase, 10, 9), WriteQuad(kSettingsBase + 0x44, 7, 10)})
+    three.insert(three.end(), p.begin(), p.end());
+  ASSERT_TRUE(c->Send(three));
+  auto a = c->Reply(), b = c->Reply(), d = c->Reply();
+  ASSERT_TRUE(a && b && d);
+  EXPECT_EQ(Data(*a), "01020304");
+  EXPECT_EQ(Data(*b), "0102030405060708090A");
+  EXPECT_EQ(Label(*d), 10);
+  EXPECT_EQ(Tcode(*d), 2);
+}
+
+TEST_F(SimServerTest, SeveralClientsShareOneBrain) {
+  auto a = Connect(), b = Connect(false);
+  ASSERT_TRUE(a->Transact(WriteBlock(kDigitalOutBase,
+                                     "0000000000000010"
+                                     "0000000000000000",
+                                     2)));
+  auto r = b->Transact(ReadBlock(kPointConfigBase + 64 * 4 + 4, 4, 3));
+  ASSERT_TRUE(r);
+  EXPECT_EQ(Data(*r), "00000180");
+  server.WithBrain([](Brain& brain) { brain.SetDigitalInputOverride(0); });
+  r = b->Transact(ReadBlock(kDigitalStatesBase, 8, 4));
+  ASSERT_TRUE(r);
+  EXPECT_EQ(Data(*r), "0000000000000010");
+}
+
+TEST_F(SimServerTest, HostileClientsDoNotDisturbOthers) {
+  auto good = Connect();
+  {
+    // Garbage of unknown kind is dropped; the connection stays usable.
+    auto junk = Connect(false);
+    ASSERT_TRUE(junk->Send(HexToBytes("DEADBE3FDEADBEEF")));
+    auto r = junk->Transact(ReadQuad(kSettingsBase + 0x44, 11));
+    ASSERT_TRUE(r);
+    EXPECT_EQ(Label(*r), 11);
+    // A response sent to the brain is ignored.
+    ASSERT_TRUE(
+        junk->Send(HexToBytes("012304600000000000000000"
+                              "0000002A")));
+    r = junk->Transact(ReadQuad(kSettingsBase + 0x44, 12));
+    ASSERT_TRUE(r);
+    EXPECT_EQ(Label(*r), 12);
+  }
+  {
+    // Half a packet, then a close.
+    auto half = Connect(false);
+    Bytes req = WriteBlock(kDigitalEventsBase, "0102030405060708");
+    req.resize(20);
+    ASSERT_TRUE(half->Send(req));
+  }
+  {
+    // The largest block a header can claim: answered (address error), not fatal.
+    auto big = Connect(false);
+    Bytes req = HexToBytes(Hdr(1, 13, kSettingsBase) + "FFFF0000");
+    req.resize(16 + 65536, 0xAB);
+    ASSERT_TRUE(big->Send(req));
+    auto r = big->Reply();
+    ASSERT_TRUE(r);
+    EXPECT_EQ(RcodeOf(*r), kRcodeAddress);
+  }
+  {
+    // A flood of large reads from a client that reads late: all answered, in order.
+    auto flood = Connect(false);
+    Bytes burst;
+    for (int i = 0; i < 400; ++i) {
+      Bytes p = ReadBlock(kMessagesBase, 0x4000, i % 64);
+      burst.insert(burst.end(), p.begin(), p.end());
+    }
+    ASSERT_TRUE(flood->Send(burst));
+    for (int i = 0; i < 400; ++i) {
+      auto r = flood->Reply();
+      ASSERT_TRUE(r) << i;
+      ASSERT_EQ(Label(*r), i % 64);
+    }
+  }
+  auto r = good->Transact(ReadQuad(kStatusBase + 4, 14));
+  ASSERT_TRUE(r);
+  EXPECT_EQ(Label(*r), 14);
+}
+
+TEST_F(SimServerTest, DelayAndDropFaults) {
+  auto c = Connect();
+  server.SetFaultPlan({.delayMs = 40});
+  auto r = c->Transact(ReadQuad(kSettingsBase, 20));
+  ASSERT_TRUE(r);
+  EXPECT_EQ(Label(*r), 20);
+  // A delayed connection does not hold up another one: this reply is due long after the test ends.
+  server.SetFaultPlan({.delayMs = 60000});
+  ASSERT_TRUE(c->Send(ReadQuad(kSettingsBase, 21)));
+  auto other = Connect(false);
+  server.SetFaultPlan({});
+  r = other->Transact(ReadQuad(kSettingsBase, 22));
+  ASSERT_TRUE(r);
+  EXPECT_EQ(Label(*r), 22);
+
+  auto d = Connect(false);
+  server.SetFaultPlan({.dropEvery = 2});
+  ASSERT_TRUE(d->Transact(ReadQuad(kSettingsBase, 23)));
+  EXPECT_FALSE(d->Transact(ReadQuad(kSettingsBase, 24), 150));  // the second is never answered
+  r = d->Transact(ReadQuad(kSettingsBase, 25));
+  ASSERT_TRUE(r);
+  EXPECT_EQ(Label(*r), 25);
+}
+
+TEST_F(SimServerTest, SplitCoalesceStaleAndGarbageFaults) {
+  auto c = Connect();
+  server.SetFaultPlan({.split = true});
+  auto r = c->Transact(ReadBlock(kStatusBase, 64, 30));
+  ASSERT_TRUE(r);
+  EXPECT_EQ(Label(*r), 30);
+  EXPECT_EQ(Data(*r).size(), 128u);
+
+  server.SetFaultPlan({.coalesce = true});
+  Bytes two = ReadQuad(kSettingsBase, 31);
+  Bytes second = ReadQuad(kSettingsBase + 4, 32);
+  two.insert(two.end(), second.begin(), second.end());
+  ASSERT_TRUE(c->Send(two));
+  auto a = c->Reply(), b = c->Reply();
+  ASSERT_TRUE(a && b);
+  EXPECT_EQ(Label(*a), 31);
+  EXPECT_EQ(Label(*b), 32);
+  r = c->Transact(ReadQuad(kSettingsBase, 33));  // a lone request is still answered
+  ASSERT_TRUE(r);
+
+  server.SetFaultPlan({.stale = true});
+  ASSERT_TRUE(c->Send(ReadQuad(kSettingsBase + 0x44, 34)));
+  auto stale = c->Reply(), real = c->Reply();
+  ASSERT_TRUE(stale && real);
+  EXPECT_EQ(Label(*stale), 33);
+  EXPECT_EQ(BytesToHex(*stale), BytesToHex(*r));
+  EXPECT_EQ(Label(*real), 34);
+  EXPECT_EQ(Data(*real), "000000A2");
+
+  server.SetFaultPlan({.garbageEvery = 1});
+  Bytes req = ReadQuad(kSettingsBase + 0x44, 35);
+  ASSERT_TRUE(c->Send(req));
+  Bytes expected = *server.WithBrain([&](Brain& brain) { return brain.Handle(req); });
+  auto got = c->Take(expected.size() + 3);
+  ASSERT_TRUE(got);
+  while (!std::equal(expected.rbegin(), expected.rend(), got->rbegin())) {
+    auto more = c->Take(1, 500);
+    ASSERT_TRUE(more) << "reply never completed after the garbage: " << BytesToHex(*got);
+    got->push_back((*more)[0]);
+  }
+  EXPECT_GE(got->size() - expected.size(), 3u);
+  EXPECT_LE(got->size() - expected.size(), 7u);
+}
+
+TEST_F(SimServerTest, CloseAfterAnswersThenDrops) {
+  server.SetFaultPlan({.closeAfter = 2});
+  Client c(server.Port());
+  Bytes both = ReadQuad(kStatusBase, 40);
+  Bytes more = ReadQuad(kStatusBase + 4, 41);
+  both.insert(both.end(), more.begin(), more.end());
+  both.insert(both.end(), more.begin(), more.end());
+  ASSERT_TRUE(c.Send(both));
+  auto a = c.Reply(), b = c.Reply();
+  ASSERT_TRUE(a && b);
+  EXPECT_EQ(Label(*b), 41);
+  EXPECT_TRUE(c.ClosedByPeer());
+  EXPECT_EQ(c.Buffered(), 0u);  // the third request was not answered
+}
+
+// Runs the kestrio-sim binary and returns its port from the first output line.
+struct Child {
+  pid_t pid = -1;
+  int port = 0;
+  explicit Child(const std::vector<std::string>& args) {
+    int out[2];
+    if (::pipe(out) != 0) return;
+    pid = ::fork();
+    if (pid == 0) {
+      ::dup2(out[1], 1);
+      ::close(out[0]);
+      std::vector<char*> argv;
+      std::string bin = KESTRIO_BINARY_DIR "/bin/kestrio-sim";
+      argv.push_back(bin.data());
+      for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      ::execv(bin.c_str(), argv.data());
+      ::_exit(127);
+    }
+    ::close(out[1]);
+    FILE* f = ::fdopen(out[0], "r");
+    char line[128] = {};
+    if (f && std::fgets(line, sizeof line, f)) std::sscanf(line, "listening on 127.0.0.1:%d", &port);
+    if (f) std::fclose(f);
+  }
+  int Stop() {
+    int status = -1;
+    if (pid > 0) {
+      ::kill(pid, SIGTERM);
+      ::waitpid(pid, &status, 0);
+      pid = -1;
+    }
+    return status;
+  }
+  ~Child() { Stop(); }
+};
+
+TEST(SimBinary, StateFilePersistsAcrossRuns) {
+  auto dir = std::filesystem::temp_directory_path() / ("kestrio-sim-bin-" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string state = (dir / "brain.state").string();
+  std::filesystem::remove(state);
+  {
+    Child sim({"--port", "0", "--state", state});
+    ASSERT_GT(sim.port, 0);
+    Client c(static_cast<std::uint16_t>(sim.port));
+    ASSERT_TRUE(c.Transact(WriteQuad(kCommandAddr, kCmdPowerUpClear)));
+    ASSERT_TRUE(c.Transact(WriteBlock(kTimersBase + 128 * 3, "00000000000000AA")));
+    auto r = c.Transact(WriteQuad(kCommandAddr, kCmdStore));
+    ASSERT_TRUE(r && RcodeOf(*r) == 0);
+    const int status = sim.Stop();
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  Child sim({"--port", "0", "--state", state});
+  ASSERT_GT(sim.port, 0);
+  Client c(static_cast<std::uint16_t>(sim.port));
+  ASSERT_TRUE(c.Transact(WriteQuad(kCommandAddr, kCmdPowerUpClear)));
+  auto r = c.Transact(ReadBlock(kTimersBase + 128 * 3, 8));
+  ASSERT_TRUE(r);
+  EXPECT_EQ(Data(*r), "00000000000000AA");
+  std::filesystem::remove_all(dir);
+}
+
+TEST(SimBinary, RefusesABadRackFile) {
+  auto path =
+      std::filesystem::temp_directory_path() / ("kestrio-bad-" + std::to_string(::getpid()) + ".rack");
+  std::ofstream(path) << "slot 99 din\n";
+  Child sim({"--port", "0", "--rack", path.string()});
+  EXPECT_EQ(sim.port, 0);
+  const int status = sim.Stop();
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+  std::filesystem::remove(path);
+}
+
+}  // namespace
+}  // namespace kestrio::sim
