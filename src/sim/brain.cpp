@@ -308,7 +308,7 @@ void Brain::ResetLive() {
   Area* pc = FindArea(kPointConfigBase);
   for (int p = 0; p < kPoints; ++p) {
     PutU32(pc->mem.data() + kPointRecord * p,
-           static_cast<std::uint32_t>(rack_.slots[p / kPointsPerSlot].moduleCode));
+           static_cast<std::uint32_t>(rack_.slotList[p / kPointsPerSlot].moduleCode));
     ApplyPointType(p, rack_.InitialPointType(p));
   }
   // Factory settings; the option pages shipped with the program describe these fields.
@@ -457,7 +457,7 @@ std::uint64_t Brain::DigitalStates() const {
 }
 
 float Brain::AnalogValue(int p) const {
-  const Slot& slot = rack_.slots[p / kPointsPerSlot];
+  const Slot& slot = rack_.slotList[p / kPointsPerSlot];
   const std::int32_t t = PointType(p);
   if (slot.kind == SlotKind::AnalogOut && rack_.Range(p, t)) {
     for (const Area* a : areas_)

@@ -51,7 +51,7 @@ std::optional<float> ParseFloat(std::string_view w) {
 
 std::int32_t Rack::InitialPointType(int point) const {
   if (point < 0 || point >= kPoints) return kNoPointType;
-  const Slot& s = slots[point / kPointsPerSlot];
+  const Slot& s = slotList[point / kPointsPerSlot];
   switch (s.kind) {
     case SlotKind::Empty:
       return kNoPointType;
@@ -67,7 +67,7 @@ std::int32_t Rack::InitialPointType(int point) const {
 
 bool Rack::Accepts(int point, std::int32_t code) const {
   if (point < 0 || point >= kPoints) return false;
-  const Slot& s = slots[point / kPointsPerSlot];
+  const Slot& s = slotList[point / kPointsPerSlot];
   switch (s.kind) {
     case SlotKind::Empty:
       return false;
@@ -84,7 +84,7 @@ bool Rack::Accepts(int point, std::int32_t code) const {
 
 std::optional<PointTypeRange> Rack::Range(int point, std::int32_t code) const {
   if (point < 0 || point >= kPoints) return std::nullopt;
-  const Slot& s = slots[point / kPointsPerSlot];
+  const Slot& s = slotList[point / kPointsPerSlot];
   if (!IsAnalog(s.kind)) return std::nullopt;
   for (const auto& t : s.types)
     if (t.code == code) return t;
@@ -93,17 +93,17 @@ std::optional<PointTypeRange> Rack::Range(int point, std::int32_t code) const {
 
 Rack DefaultRack() {
   Rack r;
-  r.slots[0] = {SlotKind::DigitalIn, 0, {}};
-  r.slots[1] = {SlotKind::DigitalOut, 0, {}};
-  r.slots[2] = {SlotKind::AnalogIn, 16, {{64, -10, 10}, {65, 0, 10}, {66, 4, 20}}};
-  r.slots[3] = {SlotKind::AnalogOut, 24, {{80, 0, 10}}};
+  r.slotList[0] = {SlotKind::DigitalIn, 0, {}};
+  r.slotList[1] = {SlotKind::DigitalOut, 0, {}};
+  r.slotList[2] = {SlotKind::AnalogIn, 16, {{64, -10, 10}, {65, 0, 10}, {66, 4, 20}}};
+  r.slotList[3] = {SlotKind::AnalogOut, 24, {{80, 0, 10}}};
   // slot 4 stays empty
-  r.slots[5] = {SlotKind::DigitalIn, 0, {}};
-  r.slots[6] = {SlotKind::AnalogIn, 17, {{96, -210, 760}, {97, -270, 1372}}};
-  r.slots[7] = {SlotKind::AnalogOut, 25, {{80, 0, 10}, {81, -10, 10}}};
+  r.slotList[5] = {SlotKind::DigitalIn, 0, {}};
+  r.slotList[6] = {SlotKind::AnalogIn, 17, {{96, -210, 760}, {97, -270, 1372}}};
+  r.slotList[7] = {SlotKind::AnalogOut, 25, {{80, 0, 10}, {81, -10, 10}}};
   // A module the shipped module file does not name, so the program's "not recognized" path shows.
-  r.slots[8] = {SlotKind::AnalogIn, 99, {{64, -10, 10}}};
-  r.slots[9] = {SlotKind::DigitalOut, 0, {}};
+  r.slotList[8] = {SlotKind::AnalogIn, 99, {{64, -10, 10}}};
+  r.slotList[9] = {SlotKind::DigitalOut, 0, {}};
   return r;
 }
 
@@ -162,7 +162,7 @@ std::optional<Rack> ParseRack(std::string_view text, std::string& error) {
     } else {
       return fail("unknown slot kind '" + std::string(kind) + "'");
     }
-    rack.slots[*n] = slot;
+    rack.slotList[*n] = slot;
   }
   return rack;
 }

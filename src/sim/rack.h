@@ -34,7 +34,7 @@ struct Slot {
 };
 
 struct Rack {
-  Slot slots[kSlots];
+  Slot slotList[kSlots];
 
   // The point type a point of this rack starts with (and returns to on reset).
   std::int32_t InitialPointType(int point) const;

@@ -31,7 +31,7 @@ TEST(SimRack, ParsesSlotsAndDefaultsTheRestToEmpty) {
       error);
   ASSERT_TRUE(rack) << error;
   EXPECT_EQ(rack->InitialPointType(0), kDigitalInputType);
-  EXPECT_EQ(rack->slots[3].moduleCode, 24);
+  EXPECT_EQ(rack->slotList[3].moduleCode, 24);
   EXPECT_EQ(rack->InitialPointType(12), 80);
   EXPECT_EQ(rack->InitialPointType(14), kNoPointType);  // analog modules have two channels
   EXPECT_TRUE(rack->Accepts(61, 66));

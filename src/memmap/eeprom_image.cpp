@@ -1,0 +1,321 @@
+#include "memmap/eeprom_image.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <system_error>
+
+#include "memmap/address.h"
+#include "memmap/memmap_service.h"
+#include "protocol/convert.h"
+#include "protocol/hex.h"
+#include "protocol/packet.h"
+
+namespace kestrio {
+
+namespace {
+
+constexpr char kReadOldKernel[] =
+    "An error occurred while trying to read from the memory map.\n"
+    "You may need a newer version of the kernel to perform this operation.\n"
+    "Currently loaded kernel version: ";
+constexpr char kReadFailed[] = "EEPROM read not successful.";
+constexpr char kNoData[] = "There's no data to store.  Open a file containing data.";
+constexpr char kStoreQuestion[] =
+    "Are you sure you want to \nstore all the current configuration \nparameters into memory?";
+constexpr char kStoreCancelled[] = "EEPROM store CANCELLED.";
+constexpr char kNoLongerConnected[] = "EEProm Store not performed, no longer connected..";
+constexpr char kErrorInDataFile[] = "EEProm Store not performed, error in data file.";
+constexpr char kStoreFailed[] = "EEPROM Store not successful.";
+constexpr char kStoreComplete[] = "EEPROM Store complete.";
+
+// The first read covers this many bytes of the image; a longer image continues at +4000 hex.
+constexpr std::int64_t kFirstPart = 16384;
+// The image lives in one 64 KiB page: the transfers cannot address more.
+constexpr std::int64_t kPageBytes = 65536;
+
+void Say(const StatusFn& status, const std::string& text) {
+  if (status) status(text);
+}
+
+std::string Trimmed(const std::string& text) {
+  const char* blanks = " \t\r\n";
+  const auto first = text.find_first_not_of(blanks);
+  if (first == std::string::npos) return {};
+  return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+bool AllHex(const std::string& s) {
+  for (char c : s) {
+    if (!IsHexDigit(c)) return false;
+  }
+  return true;
+}
+
+std::int32_t SignedQuad(const std::string& digits8) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(HexValue(digits8)));
+}
+
+bool ReadFailed(Engine& engine, const MemMapResult& r, const std::string& kernelRevision) {
+  if (r.ok()) return false;
+  if (r.deviceErrors > 0) engine.Ui().Message(kReadOldKernel + kernelRevision);
+  engine.Ui().Message(kReadFailed);
+  return true;
+}
+
+}  // namespace
+
+std::string ProbeEepromAddress(Engine& engine) {
+  engine.SendAndAwaitReply(engine.Builder().BuildReadQuadRequest(kEepromProbeAddress), kReadQuadRequest);
+  if (engine.TransactionFailed()) return engine.ReplyError() ? kEepromFallbackAddress : kEepromUnknownAddress;
+  return kEepromProbeAddress;
+}
+
+EepromReadResult ReadEepromImage(Engine& engine, const std::string& from, double maxBytes,
+                                 const std::string& kernelRevision, const StatusFn& status) {
+  EepromReadResult result;
+  std::string offset = StrippedHex(from);
+  if (offset.size() != 12) {
+    engine.Ui().Message("'" + from + "' is not an EEPROM address.");
+    engine.Ui().Message(kReadFailed);
+    return result;
+  }
+  Say(status, "Reading EEPROM data...");
+  std::string none;
+  MemMapResult first = MemMapTransfer(engine, kFirstPart / 4, offset, none, false, true, maxBytes);
+  Say(status, "");
+  if (ReadFailed(engine, first, kernelRevision)) return result;
+  std::string image = std::move(first.text);
+  if (image.size() < 8) {
+    engine.Ui().Message(kReadFailed);
+    return result;
+  }
+
+  const std::int64_t length = SignedQuad(image.substr(0, 8));
+  if (length < 0) {
+    image.resize(8);
+  } else {
+    const std::int64_t total = length + 8;
+    if (total > kPageBytes) {
+      engine.Ui().Message("The EEPROM image claims " + std::to_string(length) +
+                          " bytes of records, more than its memory map page holds.");
+      engine.Ui().Message(kReadFailed);
+      return result;
+    }
+    if (total > kFirstPart) {
+      // A partial quadlet at the end is still read: records may hold any number of bytes.
+      const double rest = static_cast<double>((total - kFirstPart + 3) / 4);
+      PageAddress next = PageAddress::FromCleaned(offset);
+      next.Advance(0x4000);
+      std::string restOffset = next.Text();
+      Say(status, "Reading EEPROM data...");
+      MemMapResult more = MemMapTransfer(engine, rest, restOffset, none, false, true, maxBytes);
+      Say(status, "");
+      if (ReadFailed(engine, more, kernelRevision)) return result;
+      image += more.text;
+    }
+    if (image.size() < static_cast<std::size_t>(total * 2)) {
+      engine.Ui().Message(kReadFailed);
+      return result;
+    }
+    image.resize(static_cast<std::size_t>(total * 2));
+  }
+  result.ok = true;
+  result.text = from + ": " + image;
+  result.image = std::move(image);
+  return result;
+}
+
+std::string EepromReadPreview(const std::string& from, const std::string& image) {
+  if (image.size() <= 100) return from + ": " + image;
+  return from + ": " + image.substr(0, 100) + kRemainingNotShown;
+}
+
+std::string LoadedTextPreview(const std::string& text) {
+  if (text.size() <= 100) return text;
+  return text.substr(0, 100) + " " + kRemainingNotShown;
+}
+
+std::optional<EepromImage> ParseEepromText(const std::string& text, std::string& error) {
+  auto refuse = [&error](const std::string& why) -> std::optional<EepromImage> {
+    error = "The EEPROM data is not valid: " + why + ".  Nothing was stored.";
+    return std::nullopt;
+  };
+  const std::string line = Trimmed(text);
+  if (line.find_first_of("\r\n") != std::string::npos) return refuse("it holds more than one line");
+  if (line.size() < 14 || !AllHex(line.substr(0, 12)) || line.compare(12, 2, ": ") != 0) {
+    return refuse("it does not begin with a 12-digit address followed by \": \"");
+  }
+  const std::string image = line.substr(14);
+  if (!AllHex(image)) return refuse("the image holds characters that are not hex digits");
+  if (image.size() < 8) return refuse("the image is shorter than its length field");
+
+  EepromImage out;
+  out.address = line.substr(0, 12);
+  out.length = SignedQuad(image.substr(0, 8));
+  if (out.length < 0) return refuse("the image is empty, there is nothing to store");
+  if (image.size() < 16) return refuse("the image is shorter than its 8-byte header");
+  const std::size_t end = 16 + static_cast<std::size_t>(out.length) * 2;
+  if (image.size() < end) {
+    return refuse("its length field announces " + std::to_string(out.length) + " bytes of records but only " +
+                  std::to_string((image.size() - 16) / 2) + " follow");
+  }
+  if (image.size() > end) {
+    return refuse("it holds " + std::to_string(image.size() - end) + " digits after the " +
+                  std::to_string(out.length) + " bytes of records its length field announces");
+  }
+  std::size_t pos = 16;
+  while (pos < end) {
+    const std::string where = "the record at byte " + std::to_string(pos / 2);
+    if (end - pos < 16) return refuse(where + " is cut short");
+    EepromRecord record;
+    record.address = "FFFF" + image.substr(pos, 8);
+    const std::uint64_t count = HexValue(image.substr(pos + 8, 8));
+    pos += 16;
+    if (count > (end - pos) / 2) {
+      return refuse(where + " (address " + record.address + ", " + std::to_string(count) +
+                    " bytes) runs past the end of the image");
+    }
+    record.data = image.substr(pos, static_cast<std::size_t>(count) * 2);
+    pos += static_cast<std::size_t>(count) * 2;
+    out.records.push_back(std::move(record));
+  }
+  return out;
+}
+
+bool StoreEepromImage(Engine& engine, const std::string& text, double maxBytes, const ConnectedFn& connected,
+                      const StatusFn& status) {
+  Prompter& ui = engine.Ui();
+  if (Trimmed(text).empty()) {
+    ui.Message(kNoData);
+    return false;
+  }
+  const long block = UsableBlockSize(maxBytes);
+  if (block == 0) {
+    ui.Message(kBadBlockSize);
+    return false;
+  }
+  std::string error;
+  const std::optional<EepromImage> image = ParseEepromText(text, error);
+  if (!image) {
+    ui.Message(error);
+    return false;
+  }
+  if (ui.Ask(kStoreQuestion, false, "WARNING!!") != Answer::Yes) {
+    ui.Message(kStoreCancelled);
+    return false;
+  }
+
+  for (const EepromRecord& record : image->records) {
+    PageAddress address = PageAddress::FromCleaned(record.address);
+    Say(status, "Writing to address: " + record.address);
+    if (connected && !connected()) {
+      Say(status, "");
+      ui.Message(kNoLongerConnected);
+      return false;
+    }
+    for (std::size_t at = 0; at < record.data.size(); at += static_cast<std::size_t>(block) * 2) {
+      const std::string chunk = record.data.substr(at, static_cast<std::size_t>(block) * 2);
+      engine.SendAndAwaitReply(engine.Builder().BuildWriteBlockRequest(chunk, address.Text()),
+                               kWriteBlockRequest);
+      if (engine.TransactionFailed()) {
+        if (engine.ReplyError()) ui.ShowStatus();
+        Say(status, "");
+        ui.Message(kErrorInDataFile);
+        return false;
+      }
+      address.Advance(static_cast<std::uint32_t>(chunk.size() / 2));
+    }
+  }
+  Say(status, "");
+
+  engine.SendAndAwaitReply(engine.Builder().BuildWriteQuadRequest(CommandValue(DeviceCommand::StoreToEeprom),
+                                                                  kCommandQuadletOffset),
+                           kWriteQuadRequest);
+  if (engine.TransactionFailed()) {
+    if (engine.ReplyError()) ui.ShowStatus();
+    ui.Message(kStoreFailed);
+    return false;
+  }
+  ui.Message(kStoreComplete);
+  return true;
+}
+
+LoadedDataFile LoadDataFile(const std::filesystem::path& path) {
+  LoadedDataFile out;
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec) {
+    out.error = "Could not open " + path.string() + ": " + ec.message() + ".";
+    return out;
+  }
+  if (size > kMaxDataFileBytes) {
+    out.error = path.string() + " is too large to be a memory map data file.";
+    return out;
+  }
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    out.error = "Could not open " + path.string() + ".";
+    return out;
+  }
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    out.text += line + "\n";
+  }
+  if (in.bad()) {
+    out.error = "Could not read " + path.string() + ".";
+    return out;
+  }
+  out.ok = true;
+  return out;
+}
+
+bool WriteDataFile(const std::filesystem::path& path, const std::string& text, std::string& error) {
+  std::string line = text;
+  while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
+  line += "\n";
+
+  std::random_device seed;
+  std::filesystem::path temp = path;
+  temp += ".tmp" + std::to_string(seed());
+  std::error_code ec;
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (out) out.write(line.data(), static_cast<std::streamsize>(line.size()));
+    out.flush();
+    if (!out) {
+      out.close();
+      std::filesystem::remove(temp, ec);
+      error = "Could not save " + path.string() + "; the old file is unchanged.";
+      return false;
+    }
+  }
+  std::filesystem::rename(temp, path, ec);
+  if (ec) {
+    std::error_code ignored;
+    std::filesystem::remove(temp, ignored);
+    error = "Could not save " + path.string() + " (" + ec.message() + "); the old file is unchanged.";
+    return false;
+  }
+  return true;
+}
+
+bool SaveDataFile(Prompter& ui, const std::filesystem::path& path, const std::string& text) {
+  std::error_code ec;
+  if (std::filesystem::exists(path, ec) && std::filesystem::file_size(path, ec) > 0 && !ec) {
+    if (ui.Ask("Are you sure you want to overwrite " + path.string() + "?", false, "Warning") !=
+        Answer::Yes) {
+      ui.Message("Save Cancelled.", "Warning");
+      return false;
+    }
+  }
+  std::string error;
+  if (!WriteDataFile(path, text, error)) {
+    ui.Message(error);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace kestrio

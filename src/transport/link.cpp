@@ -1,0 +1,415 @@
+#include "transport/link.h"
+
+#include <QEventLoop>
+#include <QHostAddress>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <utility>
+
+#include "protocol/convert.h"
+#include "protocol/hex.h"
+#include "transport/message_log.h"
+#include "transport/settings.h"
+
+namespace kestrio {
+
+namespace {
+
+// The program's own words for this engine, kept together.
+const char* const kRefusedText = "\nRequest refused - another transaction is still waiting for its reply.";
+const char* const kNotConnectedText = "**NOT CONNECTED**";
+const char* const kDiscardedText = " <<Incomplete packet discarded>>";
+const std::string kAsterisks(60, '*');
+
+// The power-up clear: a write of 00000001 to the command quadlet.
+const char* const kPucData = "00000001";
+const char* const kCommandOffset = "FFFFF0380000";
+
+// Bytes taken from the socket per read, and the most the socket itself buffers: a flood of data is
+// read in bounded steps while TCP flow control holds back the rest.
+constexpr qint64 kReadChunkBytes = 64 * 1024;
+constexpr qint64 kSocketBufferBytes = 256 * 1024;
+
+// The exit code our own wake-ups give the local event loop; any other code means someone outside
+// (the application quitting) asked every loop to end, and the wait must not start over.
+constexpr int kWakeCode = 0x4B57;
+
+// Digits the packet at the start of `text` needs, by its header; 0 while the header itself is incomplete.
+// A packet of unknown tcode has no length of its own and takes all of `text`.
+std::size_t NeededDigits(const std::string& text) {
+  if (text.size() < 7) return 0;
+  switch (PacketTcode(text)) {
+    case kWriteQuadRequest:
+    case kReadQuadResponse:
+      return 32;
+    case kWriteResponse:
+    case kReadQuadRequest:
+      return 24;
+    case kWriteBlockRequest:
+    case kReadBlockRequest:
+    case kReadBlockResponse: {
+      if (text.size() < 28) return 0;
+      const std::uint64_t length = HexValue(std::string_view(text).substr(24, 4));  // at most FFFF
+      return static_cast<std::size_t>(((length + 3) / 4 * 4 + 16) * 2);
+    }
+    default:
+      return text.size();
+  }
+}
+
+}  // namespace
+
+std::string FormatTxRxTime(double seconds) {
+  if (!(seconds >= 0)) seconds = 0;
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.4f", seconds);
+  std::string text = buffer;
+  if (text.size() < 10) return std::string(10 - text.size(), ' ') + text;
+  return text.substr(0, 10);
+}
+
+// Marks the engine busy for one scope and restores the previous state afterwards.
+class Link::BusyScope {
+ public:
+  explicit BusyScope(Link& link) : link_(link), previous_(link.busy_) { link_.SetBusy(true); }
+  ~BusyScope() { link_.SetBusy(previous_); }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  Link& link_;
+  bool previous_;
+};
+
+Link::Link(PacketBuilder& builder, Prompter& prompter, MessageLog& log, Settings& settings, QObject* parent)
+    : QObject(parent),
+      builder_(builder),
+      prompter_(prompter),
+      log_(log),
+      settings_(settings),
+      txRxTime_(FormatTxRxTime(0)) {
+  tcpIOUnit.setReadBufferSize(kSocketBufferBytes);
+  connect(&tcpIOUnit, &QTcpSocket::readyRead, this, &Link::OnDataArrival);
+  connect(&tcpIOUnit, &QAbstractSocket::errorOccurred, this, &Link::OnSocketError);
+  connect(&tcpIOUnit, &QAbstractSocket::stateChanged, this, &Link::OnSocketStateChanged);
+  connect(&tcpIOUnit, &QAbstractSocket::connected, this,
+          [this] { tcpIOUnit.setSocketOption(QAbstractSocket::LowDelayOption, 1); });
+}
+
+Link::~Link() {
+  // No handler may run on a half-destroyed engine while the socket shuts down.
+  tcpIOUnit.disconnect(this);
+  tcpIOUnit.abort();
+}
+
+void Link::AddMsg(const std::string& text) { log_.AddMsg(text); }
+
+void Link::SetTimeoutSeconds(int seconds) {
+  if (seconds >= Settings::kMinTimeout && seconds <= Settings::kMaxTimeout) timeoutSeconds_ = seconds;
+}
+
+void Link::SetScanHooks(std::function<bool()> isScanning, std::function<void()> toggleScanning) {
+  isScanning_ = std::move(isScanning);
+  toggleScanning_ = std::move(toggleScanning);
+}
+
+int Link::State() const {
+  switch (tcpIOUnit.state()) {
+    case QAbstractSocket::UnconnectedState:
+      return errorState_ ? kStateError : kStateClosed;
+    case QAbstractSocket::HostLookupState:
+      return 4;
+    case QAbstractSocket::ConnectingState:
+      return 6;
+    case QAbstractSocket::ConnectedState:
+      return kStateConnected;
+    case QAbstractSocket::BoundState:
+      return 1;
+    case QAbstractSocket::ListeningState:
+      return 2;
+    case QAbstractSocket::ClosingState:
+      return 8;
+  }
+  return kStateClosed;
+}
+
+void Link::SetBusy(bool busy) {
+  if (busy_ == busy) return;
+  busy_ = busy;
+  emit busyChanged(busy_);
+}
+
+void Link::SetTxRxTime(double seconds) {
+  txRxTime_ = FormatTxRxTime(seconds);
+  emit txRxTimeChanged(QString::fromStdString(txRxTime_));
+}
+
+void Link::StopScan(bool requestStop) {
+  if (!IsScanning()) return;
+  if (requestStop) stopRequested_ = true;
+  if (toggleScanning_) toggleScanning_();
+}
+
+void Link::Wake() {
+  if (waitLoop_) waitLoop_->exit(kWakeCode);
+}
+
+void Link::WaitUntil(const std::function<bool()>& done, const QElapsedTimer& clock, qint64 limitMs) {
+  QEventLoop loop;
+  QTimer timer;
+  timer.setSingleShot(true);
+  timer.setTimerType(Qt::PreciseTimer);
+  connect(&timer, &QTimer::timeout, &loop, [&loop] { loop.exit(kWakeCode); });
+  QEventLoop* const outer = std::exchange(waitLoop_, &loop);
+  while (!done()) {
+    const qint64 left = limitMs - clock.elapsed();
+    if (left <= 0) break;
+    timer.start(std::chrono::milliseconds(left));
+    if (loop.exec() != kWakeCode) break;
+  }
+  waitLoop_ = outer;
+}
+
+bool Link::Connect(bool showMessage) {
+  if (busy_) {
+    AddMsg(kRefusedText);
+    return IsConnected();
+  }
+  bool connected = false;
+  {
+    BusyScope busy(*this);
+    settings_.SetDefaultIP(hostField_);
+    if (State() != kStateClosed) CloseSocket();
+
+    const auto address = ParseHostField(hostField_);
+    if (!address) {
+      prompter_.Message("Could not connect to: " + hostField_);
+      return false;
+    }
+    connectedHost_ = address->host;
+    errorState_ = false;
+
+    QElapsedTimer clock;
+    clock.start();
+    tcpIOUnit.connectToHost(QString::fromStdString(address->host), address->port);
+    WaitUntil(
+        [this] {
+          const auto s = tcpIOUnit.state();
+          return s == QAbstractSocket::ConnectedState || s == QAbstractSocket::UnconnectedState;
+        },
+        clock, static_cast<qint64>(timeoutSeconds_) * 1000);
+    // An attempt still pending at the timeout must not complete later behind the operator's back.
+    if (tcpIOUnit.state() != QAbstractSocket::ConnectedState &&
+        tcpIOUnit.state() != QAbstractSocket::UnconnectedState) {
+      tcpIOUnit.abort();
+    }
+    connected = IsConnected();
+
+    if (showMessage) {
+      if (connected) {
+        prompter_.Message("\nConnected to: " + connectedHost_);
+      } else {
+        AddMsg("\nCould not connect to: ");
+        prompter_.Message("\nCould not connect to: " + hostField_);
+      }
+    }
+    std::string remote = connectedHost_;
+    if (connected) {
+      const std::string ip = tcpIOUnit.peerAddress().toString().toStdString();
+      if (!ip.empty() && ip != remote) remote += " (" + ip + ")";
+    }
+    AddMsg(remote);
+  }
+
+  if (!connected) {
+    AddMsg("\nCould not send command - not connected.");
+    return false;
+  }
+  AddMsg("\nSending Power-up Clear.");
+  const std::string puc = builder_.BuildWriteQuadRequest(kPucData, kCommandOffset);
+  const bool wasConnecting = std::exchange(connecting_, true);
+  SendAndAwaitReply(puc, kWriteQuadRequest);
+  connecting_ = wasConnecting;
+  if (ReplyFailed()) {
+    if (flags_.ReplyError) prompter_.ShowStatus();
+    prompter_.Message("PUC not successful.");
+  }
+  return IsConnected();
+}
+
+void Link::CloseSocket() {
+  tcpIOUnit.abort();
+  errorState_ = false;
+  DropPending();
+  emit stateChanged(State());
+}
+
+void Link::Disconnect() {
+  if (State() != kStateClosed) CloseSocket();
+  AddMsg("\nConnection closed.");
+}
+
+void Link::SendAndAwaitReply(const std::string& packet, int tcode) {
+  if (busy_) {
+    AddMsg(kRefusedText);
+    lastOutcome_ = Outcome::Refused;
+    return;
+  }
+  const bool awaitReply = !IsResponseTcode(tcode);
+  AddMsg("\n\nSending " + PacketTypeName(tcode) + ": " + packet);
+  flags_.Clear();
+  if (packet.empty()) {
+    lastOutcome_ = Outcome::Empty;
+    SetTxRxTime(0);
+    return;
+  }
+  const Bytes bytes = HexToBytes(packet);
+
+  // The reconnect runs before this request takes the engine: Connect waits and sends its power-up
+  // clear as transactions of their own. Inside Connect (this is its power-up clear) no second try.
+  ProbeConnection();
+  if (!IsConnected() && !connecting_) Connect(false);
+  if (!IsConnected()) {
+    prompter_.Message(kNotConnectedText);
+    StopScan(true);
+    lastOutcome_ = Outcome::NotConnected;
+    SetTxRxTime(0);
+    return;
+  }
+
+  BusyScope busy(*this);
+  flags_.Clear();  // a failed power-up clear of the reconnect is not this request's failure
+  awaiting_ = awaitReply;
+  outstandingLabel_ = awaitReply ? PacketLabel(packet) : -1;
+  replied_ = false;
+  replyElapsed_ = 0;
+  transactionClock_.start();
+
+  // One write per packet, pushed to the network at once.
+  const qint64 written =
+      tcpIOUnit.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
+  tcpIOUnit.flush();
+  if (written != static_cast<qint64>(bytes.size())) {
+    awaiting_ = false;
+    prompter_.Message(kNotConnectedText);
+    StopScan(true);
+    lastOutcome_ = Outcome::NotConnected;
+    SetTxRxTime(0);
+    return;
+  }
+  if (!awaitReply) {
+    lastOutcome_ = Outcome::Sent;
+    SetTxRxTime(0);
+    return;
+  }
+
+  WaitUntil([this] { return replied_ || !IsConnected(); }, transactionClock_,
+            static_cast<qint64>(timeoutSeconds_) * 1000);
+  awaiting_ = false;
+  outstandingLabel_ = -1;
+
+  if (replied_) {
+    lastOutcome_ = Outcome::Replied;
+    SetTxRxTime(replyElapsed_);
+    return;
+  }
+  SetTxRxTime(0);
+  if (!IsConnected()) {
+    // The connection closed under the request (a reset mid-reply, DISCONNECT): no reply can come.
+    lastOutcome_ = Outcome::NotConnected;
+    prompter_.Message(kNotConnectedText);
+    StopScan(true);
+    return;
+  }
+  DropPending();
+  lastOutcome_ = Outcome::TimedOut;
+  prompter_.Message("The timeout of: " + NumberText(timeoutSeconds_) +
+                    " expired without receiving a reply.");
+  StopScan(false);
+}
+
+void Link::ProbeConnection() {
+  if (tcpIOUnit.state() != QAbstractSocket::ConnectedState) return;
+  // A close the peer sent while the program was idle may not have been noticed yet: look at the
+  // socket once, without waiting, so a dropped connection is reopened instead of written into.
+  // Bytes found on the way are handled as any arrival (nothing is outstanding yet).
+  probing_ = true;
+  tcpIOUnit.waitForReadyRead(0);
+  probing_ = false;
+}
+
+void Link::OnDataArrival() {
+  while (tcpIOUnit.bytesAvailable() > 0) {
+    const QByteArray chunk = tcpIOUnit.read(kReadChunkBytes);
+    if (chunk.isEmpty()) break;
+    pending_ += BytesToHex(reinterpret_cast<const std::uint8_t*>(chunk.constData()),
+                           static_cast<std::size_t>(chunk.size()));
+    ProcessPending();
+  }
+}
+
+void Link::ProcessPending() {
+  while (!pending_.empty()) {
+    const std::size_t needed = NeededDigits(pending_);
+    if (needed == 0 || pending_.size() < needed) return;  // the rest is still on its way
+    std::string packet = pending_.substr(0, needed);
+    pending_.erase(0, needed);
+    StorePacket(packet);
+  }
+}
+
+void Link::StorePacket(const std::string& packet) {
+  AdvanceRxIndex();
+  rxBuffer_[static_cast<std::size_t>(rxIndex_)] = packet;
+  const bool isReply = awaiting_ && !replied_ &&
+                       (outstandingLabel_ < 0 || !IsKnownTcode(PacketTcode(packet)) ||
+                        PacketLabel(packet) == outstandingLabel_);
+  if (!isReply) {
+    // Described like any packet, judged on its own: it says nothing about the request outstanding.
+    ReplyFlags scratch;
+    AddMsg("\nReceived:  " + packet + DescribePacket(packet, scratch));
+    return;
+  }
+  AddMsg("\nReceived:  " + packet + DescribePacket(packet, flags_));
+  lastReply_ = packet;
+  replied_ = true;
+  replyElapsed_ = static_cast<double>(transactionClock_.nsecsElapsed()) / 1e9;
+  Wake();
+}
+
+void Link::DropPending() {
+  if (pending_.empty()) return;
+  AddMsg("\nReceived:  " + pending_ + kDiscardedText);
+  pending_.clear();
+}
+
+void Link::OnSocketStateChanged() {
+  if (tcpIOUnit.state() == QAbstractSocket::UnconnectedState) DropPending();
+  emit stateChanged(State());
+  Wake();
+}
+
+void Link::OnSocketError(QAbstractSocket::SocketError error) {
+  // The peer closing the connection is an ordinary close, not a fault: the next request reconnects.
+  if (error == QAbstractSocket::RemoteHostClosedError) return;
+  // The zero-time look of ProbeConnection reports its expiry as an error; it is none.
+  if (probing_ && error == QAbstractSocket::SocketTimeoutError) return;
+  errorState_ = true;
+  emit beep();
+  AddMsg("\n" + kAsterisks);
+  AddMsg("\nTCP Error <" + std::to_string(static_cast<int>(error)) +
+         ">: " + tcpIOUnit.errorString().toStdString());
+  AddMsg("\nState of connection = " + std::to_string(State()));
+  const int state = State();
+  if (state == kStateClosed || state == kStateError) {
+    AddMsg("\nClosing connection:");
+    CloseSocket();
+    AddMsg("\nState of connection = " + std::to_string(State()));
+  }
+  AddMsg("\n" + kAsterisks);
+  emit stateChanged(State());
+  Wake();
+}
+
+}  // namespace kestrio

@@ -1,0 +1,189 @@
+#pragma once
+// The one TCP connection to the brain and the request/reply engine that runs over it.
+//
+// How a transaction behaves (the guarantees every service and window relies on):
+// - Waiting uses no CPU. SendAndAwaitReply and Connect wait on a local QEventLoop woken by a
+//   single-shot QTimer, by the socket's arrivals and by its state changes; elapsed time comes from
+//   QElapsedTimer (monotonic, so a wait across midnight or a clock change still ends on time). The
+//   event loop keeps running, so windows stay responsive while a request is outstanding.
+// - Never re-entrant. While a transaction (or a connection attempt) waits, Busy() is true and
+//   busyChanged(true) has been emitted. A SendAndAwaitReply made meanwhile (a scan tick, a click)
+//   is refused: it logs "\nRequest refused - another transaction is still waiting for its reply.",
+//   puts nothing on the wire, shows no message box (a scan tick must not spam dialogs) and ends
+//   with Outcome::Refused. Connect while busy is refused the same way. The silent reconnect of a
+//   request runs before that request takes the engine (Connect takes it for its own wait and its
+//   power-up clear), so the power-up clear is an ordinary transaction of its own.
+// - A reply is the reply to this request. A received packet ends the wait only when it carries the
+//   outstanding request's transaction label. Any other packet (a late reply to a request that timed
+//   out, a stray packet, anything while nothing is outstanding) is stored in the ring, logged and
+//   described as usual, but does not end the wait, does not become LastReply and does not touch
+//   this transaction's flags. A packet with an unknown tcode has no trustworthy label, so while a
+//   request is outstanding it counts as its reply (it sets UnknownReply and ReplyFailed reports
+//   "Unrecognized Data Received from Ethernet device."). A request whose own label cannot be read
+//   (a hand-made packet shorter than six digits) accepts any packet as its reply.
+// - Packets split by the network are joined. Received bytes become hex text; complete packets are
+//   cut off by the length their header gives; the digits of an incomplete one are kept until the
+//   rest arrives. A block packet can claim at most 65535 + 16 bytes (its length field has 16
+//   bits), so the kept digits are bounded; socket reads are taken in bounded chunks and the
+//   socket's own read buffer is capped. A packet of unknown tcode takes all digits at hand.
+//   Kept digits are logged as "\nReceived:  <digits> <<Incomplete packet discarded>>" and dropped
+//   when a transaction times out or the connection closes.
+// - An empty packet (a builder rejected its input) is logged and never put on the wire; the call
+//   returns at once with Outcome::Empty.
+// - Each packet goes out in one write() and the socket has QAbstractSocket::LowDelayOption set.
+// - When the connection has dropped (checked by a zero-time look at the socket just before
+//   sending, so a close that arrived while idle is noticed), SendAndAwaitReply reconnects silently
+//   (Connect(false), which sends its own power-up clear); if still not connected it shows "**NOT
+//   CONNECTED**", and when a scan runs sets StopRequested and toggles the scan off. The reply flags are
+//   cleared again after the reconnect so a failed power-up clear is not taken for this request's failure.
+// - If the connection closes while a reply is awaited, the wait ends at once with "**NOT
+//   CONNECTED**" (Outcome::NotConnected) instead of running out the timeout.
+// - No reply within TimeoutSeconds: "The timeout of:  30 expired without receiving a reply.", the
+//   scan (if any) toggled off, LastReply and the flags unchanged (Outcome::TimedOut).
+// - A connection attempt ends as soon as the socket reports failure (no need to wait out the
+//   timeout for a refused connection); an attempt still pending at the timeout is aborted.
+//
+// The socket error handler logs the error block (and emits beep(): the window sounds it). A client
+// socket receives no connection requests, so there is no connection-request handler. The peer
+// closing the connection is not an error: nothing is logged and the next request reconnects.
+#include <QAbstractSocket>
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QTcpSocket>
+#include <array>
+#include <functional>
+#include <string>
+
+#include "protocol/packet.h"
+#include "protocol/prompter.h"
+#include "transport/engine.h"
+#include "transport/host_address.h"
+
+class QEventLoop;
+
+namespace kestrio {
+
+class MessageLog;
+class Settings;
+
+// `seconds` as the footer shows it: "###0.0000" right-aligned in exactly ten characters ("    0.0123").
+std::string FormatTxRxTime(double seconds);
+
+class Link : public QObject, public Engine {
+  Q_OBJECT
+
+ public:
+  static constexpr int kRingSlots = 101;  // slots 0..100
+  // Connection states as the program reports them (other values are the transient states of
+  // connecting and closing: 4 resolving host, 6 connecting, 8 closing).
+  static constexpr int kStateClosed = 0;
+  static constexpr int kStateConnected = 7;
+  static constexpr int kStateError = 9;
+
+  Link(PacketBuilder& builder, Prompter& prompter, MessageLog& log, Settings& settings,
+       QObject* parent = nullptr);
+  ~Link() override;
+
+  // --- Engine ---
+  void SendAndAwaitReply(const std::string& packet, int tcode) override;
+  const std::string& LastReply() const override { return lastReply_; }
+  const ReplyFlags& Flags() const override { return flags_; }
+  Outcome LastOutcome() const override { return lastOutcome_; }
+  std::string TxRxTime() const override { return txRxTime_; }
+  bool Busy() const override { return busy_; }
+  bool StopRequested() const override { return stopRequested_; }
+  void SetStopRequested(bool on) override { stopRequested_ = on; }
+  PacketBuilder& Builder() override { return builder_; }
+  Prompter& Ui() override { return prompter_; }
+  void AddMsg(const std::string& text) override;
+
+  // --- Connection ---
+  // The host field's text ("host", "host:port", "[v6]:port"); used by the next Connect.
+  void SetHost(const std::string& hostField) { hostField_ = hostField; }
+  const std::string& Host() const { return hostField_; }
+  int State() const;  // 0 closed, 7 connected, 9 error (see the constants)
+  bool IsConnected() const { return State() == kStateConnected; }
+  // Stores the host under "Default_IP", (re)opens the connection, waits up to TimeoutSeconds,
+  // reports (message boxes only when showMessage), logs, and sends the power-up clear.
+  // True when connected afterwards.
+  bool Connect(bool showMessage);
+  // Closes the connection if open and logs "\nConnection closed.".
+  void Disconnect();
+
+  int TimeoutSeconds() const { return timeoutSeconds_; }
+  // Values outside 1..3000 are ignored (the timeout dialog refuses them before they get here).
+  void SetTimeoutSeconds(int seconds);
+
+  // --- Receive ring ---
+  const std::array<std::string, kRingSlots>& RxBuffer() const { return rxBuffer_; }
+  int RxIndex() const { return rxIndex_; }
+  void AdvanceRxIndex() { rxIndex_ = (rxIndex_ + 1) % kRingSlots; }
+  // Digits of an incomplete packet waiting for the rest.
+  const std::string& PendingDigits() const { return pending_; }
+
+  // The points window's scanning flag and its ToggleScanning, used when the engine gives up.
+  void SetScanHooks(std::function<bool()> isScanning, std::function<void()> toggleScanning);
+
+  QTcpSocket& Socket() { return tcpIOUnit; }
+
+ signals:
+  void busyChanged(bool busy);
+  void stateChanged(int state);
+  void txRxTimeChanged(const QString& text);
+  void beep();
+
+ private:
+  class BusyScope;
+
+  void ProbeConnection();
+  void OnDataArrival();
+  void OnSocketError(QAbstractSocket::SocketError error);
+  void OnSocketStateChanged();
+  void ProcessPending();
+  void StorePacket(const std::string& packet);
+  void DropPending();
+  void CloseSocket();
+  bool IsScanning() const { return isScanning_ && isScanning_(); }
+  void StopScan(bool requestStop);
+  void SetTxRxTime(double seconds);
+  void SetBusy(bool busy);
+  // Runs the event loop until `done()` or `limitMs` have passed since `clock` started.
+  void WaitUntil(const std::function<bool()>& done, const QElapsedTimer& clock, qint64 limitMs);
+  void Wake();
+
+  PacketBuilder& builder_;
+  Prompter& prompter_;
+  MessageLog& log_;
+  Settings& settings_;
+
+  QTcpSocket tcpIOUnit;
+  std::string hostField_;
+  std::string connectedHost_;  // host part of the last connection attempt
+  bool errorState_ = false;    // a socket error was reported since the last close/connect
+
+  int timeoutSeconds_ = 30;
+  std::array<std::string, kRingSlots> rxBuffer_;
+  int rxIndex_ = 0;
+  std::string pending_;
+  std::string lastReply_;
+  ReplyFlags flags_;
+  Outcome lastOutcome_ = Outcome::Sent;
+  std::string txRxTime_;
+  bool stopRequested_ = false;
+
+  bool busy_ = false;
+  bool probing_ = false;       // inside ProbeConnection
+  bool connecting_ = false;    // inside Connect: its power-up clear must not reconnect again
+  bool awaiting_ = false;      // a request waits for its reply
+  int outstandingLabel_ = -1;  // its label; -1 accepts any packet
+  bool replied_ = false;
+  double replyElapsed_ = 0.0;
+  QElapsedTimer transactionClock_;
+  QEventLoop* waitLoop_ = nullptr;
+
+  std::function<bool()> isScanning_;
+  std::function<void()> toggleScanning_;
+};
+
+}  // namespace kestrio

@@ -1,0 +1,45 @@
+#pragma once
+// The message log: the program's only trace of what was sent and received. The window shows it;
+// this model holds the text and the caret and applies the overflow rule, so the rule is tested
+// without a window and the command-line tool can mirror the same lines to a file.
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <string>
+
+namespace kestrio {
+
+class MessageLog : public QObject {
+  Q_OBJECT
+
+ public:
+  // The log holds about this many characters: a text that would take the caret past it replaces the log.
+  static constexpr int kMaxChars = 10000;
+
+  explicit MessageLog(QObject* parent = nullptr);
+
+  // Appends `text` (which begins with its own line break where it wants one) when the caret position
+  // plus the text's length is at most kMaxChars; otherwise the whole log becomes `text`. The caret
+  // then moves to the end so the newest text is in view. Text is UTF-8; lengths count QChars.
+  void AddMsg(const std::string& text);
+
+  const QString& Text() const { return text_; }
+  int Caret() const { return caret_; }
+  // Where the operator clicked in the log; clamped to the text.
+  void SetCaret(int position);
+  void Clear();
+
+  // Every text given to AddMsg is also handed to `mirror` (e.g. a --log file); empty to stop.
+  void SetMirror(std::function<void(const std::string&)> mirror) { mirror_ = std::move(mirror); }
+
+ signals:
+  void appended(const QString& text);  // `text` was added at the end
+  void replaced(const QString& text);  // the whole log is now `text`
+
+ private:
+  QString text_;
+  int caret_ = 0;
+  std::function<void(const std::string&)> mirror_;
+};
+
+}  // namespace kestrio

@@ -1,0 +1,215 @@
+#include "memmap/memmap_service.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <limits>
+
+#include "support/fake_engine.h"
+
+namespace kestrio {
+namespace {
+
+using test::FakeEngine;
+using test::FakeMemory;
+using test::ReadBlockResponse;
+using test::ReadQuadResponse;
+using test::WriteResponse;
+
+int CountLines(const std::string& text) {
+  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+TEST(MemMapData, SmallReadIsOneBlockAndOffsetIsLeftCleaned) {
+  FakeEngine engine;
+  FakeMemory memory;
+  memory.Put(0xFFFFF0300000, "00000000000000010000000000000002");
+  engine.responder = std::ref(memory);
+  std::string offset = "FFFF F030 0000";
+  std::string data;
+  EXPECT_EQ(MemMapData(engine, 4, offset, data, false, false, 1000), "00000000000000010000000000000002");
+  EXPECT_EQ(offset, "FFFFF0300000");
+  EXPECT_EQ(engine.Packets(), std::vector<std::string>{"000004500000FFFFF030000000100000"});
+  EXPECT_EQ(engine.sent[0].tcode, kReadBlockRequest);
+}
+
+TEST(MemMapData, LargeBlockReadSplitsAtMaxBytes) {
+  FakeEngine engine;
+  FakeMemory memory;
+  memory.Put(0xFFFFF03003E8, "CAFEF00D");
+  engine.responder = std::ref(memory);
+  std::string offset = "FFFFF0300000";
+  std::string data;
+  MemMapResult r = MemMapTransfer(engine, 300, offset, data, true, true, 1000);
+  EXPECT_TRUE(r.ok());
+  EXPECT_EQ(engine.Packets(), (std::vector<std::string>{"000004500000FFFFF030000003E80000",
+                                                        "000008500000FFFFF03003E800C80000"}));
+  EXPECT_EQ(CountLines(r.text), 300);
+  EXPECT_NE(r.text.find("FFFFF03003E4:00000000\nFFFFF03003E8:CAFEF00D\n"), std::string::npos);
+}
+
+TEST(MemMapData, BlockSplitKeepsToThePageAndWholeQuadlets) {
+  FakeEngine engine;
+  FakeMemory memory;
+  engine.responder = std::ref(memory);
+  std::string offset = "FFFFF030FFF8";
+  std::string data;
+  // 1001 bytes is used as 1000: a block must advance the address by whole quadlets.
+  MemMapResult r = MemMapTransfer(engine, 252, offset, data, true, true, 1001);
+  EXPECT_EQ(engine.Offsets(), (std::vector<std::string>{"FFFFF030FFF8", "FFFFF03003E0"}));
+  EXPECT_EQ(engine.Packets()[1].substr(24, 4), "0008");
+  EXPECT_NE(r.text.find("FFFFF030FFFC:00000000\nFFFFF0300000:00000000\n"), std::string::npos);
+}
+
+TEST(MemMapData, QuadletWriteConsumesDataEightDigitsAtATime) {
+  FakeEngine engine;
+  FakeMemory memory;
+  engine.responder = std::ref(memory);
+  std::string offset = "FFFFF0300000";
+  std::string data = "11111111222222223333";
+  EXPECT_EQ(MemMapData(engine, 3, offset, data, false, false, 1000), "quad  1 ok\nquad  2 ok\nquad  3 ok\n");
+  EXPECT_EQ(engine.Packets(),
+            (std::vector<std::string>{"000004000000FFFFF030000011111111", "000008000000FFFFF030000422222222",
+                                      "00000C000000FFFFF030000833330000"}));
+  EXPECT_TRUE(data.empty());
+}
+
+TEST(MemMapData, QuadletReadWrapsInsideThePage) {
+  FakeEngine engine;
+  FakeMemory memory;
+  memory.Put(0xFFFFF030FFFC, "0000ABCD");
+  memory.Put(0xFFFFF0300000, "12345678");
+  engine.responder = std::ref(memory);
+  std::string offset = "FFFFF030FFFC";
+  std::string data;
+  EXPECT_EQ(MemMapData(engine, 2, offset, data, true, false, 4),
+            "FFFFF030FFFC: 0000ABCD\nFFFFF0300000: 12345678\n");
+  EXPECT_EQ(engine.sent[1].packet, "000008400000FFFFF0300000");
+}
+
+TEST(MemMapData, BrainErrorsGiveRcodeLinesAndOpenTheStatusWindow) {
+  FakeEngine engine;
+  engine.replies.push_back(ReadBlockResponse("", 7));
+  std::string offset = "FFFFF0300000";
+  std::string data;
+  MemMapResult block = MemMapTransfer(engine, 4, offset, data, false, true, 1000);
+  EXPECT_EQ(block.text, "FFFFF0300000:7\n");
+  EXPECT_EQ(block.deviceErrors, 1);
+  EXPECT_EQ(engine.prompter.statusShown, 1);
+
+  // A quadlet transfer carries on past an rcode, numbering quadlets from 1.
+  engine.replies = {ReadQuadResponse("00000001"), ReadQuadResponse("00000000", 6),
+                    ReadQuadResponse("00000003")};
+  MemMapResult quads = MemMapTransfer(engine, 3, offset, data, true, false, 4);
+  EXPECT_EQ(quads.text, "FFFFF0300000: 00000001\nFFFFF0300004: rcode  2:6\nFFFFF0300008: 00000003\n");
+  EXPECT_EQ(engine.prompter.statusShown, 2);
+  EXPECT_FALSE(quads.ok());
+}
+
+TEST(MemMapData, MissingReplyEndsTheTransferWithoutStaleData) {
+  FakeEngine engine;
+  engine.replies = {ReadQuadResponse("AAAAAAAA"), std::nullopt, ReadQuadResponse("CCCCCCCC")};
+  std::string offset = "FFFFF0300000";
+  std::string data;
+  MemMapResult r = MemMapTransfer(engine, 3, offset, data, false, false, 4);
+  EXPECT_EQ(r.text, "AAAAAAAA");
+  EXPECT_TRUE(r.stopped);
+  EXPECT_EQ(engine.sent.size(), 2u);
+  EXPECT_EQ(engine.prompter.Messages().back(),
+            "Error getting data (MemMapData function). Error number:  1\n");
+
+  // In a split block transfer the whole result is withheld.
+  FakeEngine split;
+  split.replies = {ReadBlockResponse(std::string(2000, '0')), std::nullopt};
+  r = MemMapTransfer(split, 300, offset, data, true, true, 1000);
+  EXPECT_EQ(r.text, "");
+  EXPECT_TRUE(r.stopped);
+
+  // A reply of the wrong kind is not taken for data either.
+  FakeEngine wrong;
+  wrong.replies = {WriteResponse()};
+  r = MemMapTransfer(wrong, 1, offset, data, false, false, 1000);
+  EXPECT_EQ(r.text, "");
+  EXPECT_EQ(wrong.prompter.Messages().back(), "Error getting data (MemMapData function). Error number:  5\n");
+}
+
+TEST(MemMapData, StopRequestedEndsTheQuadletLoop) {
+  FakeEngine engine;
+  int answered = 0;
+  engine.responder = [&](const std::string&, int) -> std::optional<std::string> {
+    if (++answered == 2) engine.SetStopRequested(true);
+    return ReadQuadResponse("00000000");
+  };
+  engine.SetStopRequested(true);  // a stale request from an earlier scan is cleared first
+  std::string offset = "FFFFF0300000";
+  std::string data;
+  MemMapResult r = MemMapTransfer(engine, 10, offset, data, false, false, 4);
+  EXPECT_EQ(engine.sent.size(), 2u);
+  EXPECT_TRUE(r.stopped);
+}
+
+TEST(MemMapData, SplitBlockWriteSendsMaxBytesPerBlockAndTheRest) {
+  FakeEngine engine;
+  FakeMemory memory;
+  engine.responder = std::ref(memory);
+  std::string offset = "FFFFF0C00000";
+  std::string data;
+  for (int i = 0; i < 2500; ++i) data += ToHex(static_cast<std::uint64_t>(i % 256), 2);
+  const std::string written = data;
+  MemMapResult r = MemMapTransfer(engine, 625, offset, data, true, true, 1000);
+  EXPECT_TRUE(r.ok());
+  EXPECT_EQ(r.text, "");
+  EXPECT_TRUE(data.empty());
+  ASSERT_EQ(engine.sent.size(), 3u);
+  EXPECT_EQ(engine.Offsets(), (std::vector<std::string>{"FFFFF0C00000", "FFFFF0C003E8", "FFFFF0C007D0"}));
+  EXPECT_EQ(engine.sent[0].packet.substr(24, 4), "03E8");
+  EXPECT_EQ(engine.sent[2].packet.substr(24, 4), "01F4");
+  EXPECT_EQ(memory.Get(0xFFFFF0C00000, 2500), written);
+}
+
+TEST(MemMapData, BadArgumentsAreRefusedBeforeAnythingIsSent) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  struct Case {
+    double count;
+    std::string offset, data;
+    bool blockMode;
+    double maxBytes;
+    std::string message;
+  } cases[] = {
+      {4, "FFFFF0300000", "", true, 0, "The largest block must be at least 4 bytes."},
+      {4, "FFFFF0300000", "", true, nan, "The largest block must be at least 4 bytes."},
+      {0, "FFFFF0300000", "", true, 1000, "The number of quadlets must be at least 1."},
+      {nan, "FFFFF0300000", "", false, 1000, "The number of quadlets must be at least 1."},
+      {inf, "FFFFF0300000", "", false, 1000, "Too many quadlets for one transfer, max:  16384"},
+      {1, "FFFFF03000001", "", false, 1000, "Memory map access aborted - Invalid destination offset"},
+      {1, "FFFFF0300000", "xyz", false, 1000, "There is no hex data to write."},
+      {1, "FFFFF0300000", "010", true, 1000,
+       "\nWrite Block aborted - data block input string must be in groups of 2 characters\n010"},
+  };
+  for (Case& c : cases) {
+    FakeEngine engine;
+    MemMapResult r = MemMapTransfer(engine, c.count, c.offset, c.data, false, c.blockMode, c.maxBytes);
+    EXPECT_TRUE(r.stopped) << c.message;
+    EXPECT_TRUE(engine.sent.empty()) << c.message;
+    EXPECT_EQ(engine.prompter.Messages(), std::vector<std::string>{c.message});
+  }
+}
+
+TEST(MemMapBlock, ReadsAndWritesOneBlock) {
+  FakeEngine engine;
+  FakeMemory memory;
+  memory.Put(0x0000F0300000, "0102030405");
+  engine.responder = std::ref(memory);
+  // A write pads a short offset on the left; the data's byte count decides the length.
+  EXPECT_EQ(MemMapBlock(engine, "F030 0008", false, 0, "AABBCC"), "");
+  EXPECT_EQ(engine.sent[0].packet, "0000041000000000F030000800030000AABBCC00");
+  // A read of a partial quadlet returns only the bytes asked for, not the padding.
+  EXPECT_EQ(MemMapBlock(engine, "0000F0300000", false, 5, ""), "0102030405");
+  EXPECT_EQ(MemMapBlock(engine, "0000F0300000", true, 5, ""), "0000F0300000:01020304\n");
+}
+
+}  // namespace
+}  // namespace kestrio

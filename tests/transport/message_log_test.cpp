@@ -1,0 +1,138 @@
+#include "transport/message_log.h"
+
+#include <gtest/gtest.h>
+
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "protocol/prompter.h"
+#include "transport/host_address.h"
+#include "transport/link.h"
+#include "transport/session.h"
+#include "transport/settings.h"
+
+namespace kestrio {
+namespace {
+
+TEST(MessageLog, AppendsUntilTheCaretWouldPassTheLimitThenReplaces) {
+  MessageLog log;
+  QStringList appended, replaced;
+  QObject::connect(&log, &MessageLog::appended, [&](const QString& t) { appended << t; });
+  QObject::connect(&log, &MessageLog::replaced, [&](const QString& t) { replaced << t; });
+
+  log.AddMsg(std::string(9990, 'a'));
+  EXPECT_EQ(log.Caret(), 9990);
+  log.AddMsg(std::string(10, 'b'));  // exactly 10000: still appended
+  EXPECT_EQ(log.Text().size(), 10000);
+  EXPECT_EQ(log.Caret(), 10000);
+
+  log.Clear();
+  log.AddMsg(std::string(9990, 'a'));
+  const std::string twenty = "\n0123456789012345678";
+  log.AddMsg(twenty);
+  EXPECT_EQ(log.Text(), QString::fromStdString(twenty));
+  EXPECT_EQ(log.Caret(), 20);
+  ASSERT_FALSE(replaced.isEmpty());
+  EXPECT_EQ(replaced.back(), QString::fromStdString(twenty));
+
+  // The rule counts from the caret, not from the end: a click near the start leaves room.
+  log.Clear();
+  log.AddMsg(std::string(9990, 'a'));
+  log.SetCaret(5);
+  log.AddMsg(twenty);
+  EXPECT_EQ(log.Text().size(), 10010);
+  EXPECT_EQ(log.Caret(), 10010);
+  EXPECT_EQ(appended.back(), QString::fromStdString(twenty));
+
+  log.SetCaret(-4);
+  EXPECT_EQ(log.Caret(), 0);
+  log.SetCaret(1 << 30);
+  EXPECT_EQ(log.Caret(), 10010);
+}
+
+TEST(MessageLog, MirrorSeesEveryText) {
+  MessageLog log;
+  std::string mirrored;
+  log.SetMirror([&](const std::string& t) { mirrored += t; });
+  log.AddMsg("\nOne");
+  log.AddMsg(std::string(10001, 'x'));
+  EXPECT_EQ(mirrored, "\nOne" + std::string(10001, 'x'));
+}
+
+TEST(Settings, DefaultsWithNothingStoredAndRoundTrip) {
+  QTemporaryDir dir;
+  const std::string path = dir.filePath("settings.ini").toStdString();
+  {
+    Settings settings(path);
+    EXPECT_EQ(settings.DefaultIP(), "");
+    EXPECT_EQ(settings.DefaultTimeout(), 30);
+    settings.SetDefaultIP("10.1.2.3:2002");
+    settings.SetDefaultTimeout(45);
+  }
+  Settings again(path);
+  EXPECT_EQ(again.DefaultIP(), "10.1.2.3:2002");
+  EXPECT_EQ(again.DefaultTimeout(), 45);
+
+  // Start-up takes both into the engine.
+  ScriptedPrompter prompter;
+  Session session(prompter, path);
+  EXPECT_EQ(session.GetLink().TimeoutSeconds(), 45);
+  EXPECT_EQ(session.GetLink().Host(), "10.1.2.3:2002");
+  EXPECT_EQ(session.Engine().TxRxTime(), "    0.0000");
+}
+
+TEST(Settings, StoredTimeoutIsReadAsATypedNumberWithinLimits) {
+  QTemporaryDir dir;
+  Settings settings(dir.filePath("settings.ini").toStdString());
+  auto timeoutFor = [&](const char* stored) {
+    QSettings raw(dir.filePath("settings.ini"), QSettings::IniFormat);
+    raw.setValue("Default_TIMEOUT", QString(stored));
+    raw.sync();
+    return Settings(dir.filePath("settings.ini").toStdString()).DefaultTimeout();
+  };
+  EXPECT_EQ(timeoutFor("2.5"), 2);
+  EXPECT_EQ(timeoutFor("3.5"), 4);
+  EXPECT_EQ(timeoutFor("12abc"), 12);
+  EXPECT_EQ(timeoutFor(""), 30);
+  EXPECT_EQ(timeoutFor("abc"), 30);
+  EXPECT_EQ(timeoutFor("0"), 30);
+  EXPECT_EQ(timeoutFor("3001"), 30);
+  EXPECT_EQ(timeoutFor("99999999999999999999999"), 30);
+  EXPECT_EQ(timeoutFor("3000"), 3000);
+}
+
+TEST(Settings, UnwritableStoreIsSilent) {
+  Settings settings("/proc/kestrio-no-such-dir/settings.ini");
+  settings.SetDefaultIP("host");
+  settings.SetDefaultTimeout(5);
+  const int timeout = settings.DefaultTimeout();  // whatever the store kept, a usable value
+  EXPECT_TRUE(timeout == 5 || timeout == 30);
+}
+
+TEST(HostField, HostPortAndBracketedV6) {
+  auto parse = [](const char* text) { return ParseHostField(text); };
+  EXPECT_EQ(parse("brain7")->host, "brain7");
+  EXPECT_EQ(parse("brain7")->port, 2001);
+  EXPECT_EQ(parse(" 10.0.0.5:2345 ")->host, "10.0.0.5");
+  EXPECT_EQ(parse(" 10.0.0.5:2345 ")->port, 2345);
+  EXPECT_EQ(parse("[::1]:2400")->host, "::1");
+  EXPECT_EQ(parse("[::1]:2400")->port, 2400);
+  EXPECT_EQ(parse("[fe80::1]")->port, 2001);
+  EXPECT_EQ(parse("fe80::1")->host, "fe80::1");
+  EXPECT_EQ(parse("fe80::1")->port, 2001);
+  for (const char* bad :
+       {"", "   ", "host:", "host:0", "host:65536", "host:12x", ":2001", "[::1", "[::1]x", "[]:2001"}) {
+    EXPECT_FALSE(parse(bad)) << bad;
+  }
+}
+
+TEST(TxRxTime, TenCharactersFourDecimals) {
+  EXPECT_EQ(FormatTxRxTime(0), "    0.0000");
+  EXPECT_EQ(FormatTxRxTime(0.0123), "    0.0123");
+  EXPECT_EQ(FormatTxRxTime(123.45678), "  123.4568");
+  EXPECT_EQ(FormatTxRxTime(3000), " 3000.0000");
+  EXPECT_EQ(FormatTxRxTime(-1), "    0.0000");
+}
+
+}  // namespace
+}  // namespace kestrio
