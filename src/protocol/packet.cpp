@@ -54,31 +54,33 @@ int PacketTcode(std::string_view packet) {
   return (c >= '0' && c <= '9') ? c - '0' : 0;
 }
 
-std::size_t PacketLength(std::string_view text) {
-  std::size_t length = text.size();
+std::size_t WholePacketLength(std::string_view text) {
+  if (text.size() < 7) return 0;
   switch (PacketTcode(text)) {
     case 0:
     case 6:
-      length = 32;
-      break;
+      return 32;
     case 2:
     case 4:
-      length = 24;
-      break;
+      return 24;
     case 5:
       // A read block request names the length it wants but carries no data.
-      length = 32;
-      break;
+      return 32;
     case 1:
     case 7: {
-      std::size_t n = text.size() > 24 ? static_cast<std::size_t>(HexValue(text.substr(24, 4))) : 0;
+      if (text.size() < 28) return 0;
+      std::size_t n = static_cast<std::size_t>(HexValue(text.substr(24, 4)));  // at most FFFF
       n = (n + 3) / 4 * 4;
-      length = (n + 16) * 2;
-      break;
+      return (n + 16) * 2;
     }
     default:
-      break;
+      return text.size();
   }
+}
+
+std::size_t PacketLength(std::string_view text) {
+  std::size_t length = WholePacketLength(text);
+  if (length == 0) length = text.size();
   return length < text.size() ? length : text.size();
 }
 

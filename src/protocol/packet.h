@@ -34,6 +34,9 @@ int PacketTcode(std::string_view packet);
 
 // Length in digits of the packet that begins `text`, never more than the length of `text`.
 std::size_t PacketLength(std::string_view text);
+// The length in digits the packet that begins `text` has once it is whole, which may be more than
+// `text` holds; 0 while not even its header has arrived. Used to join packets split by the network.
+std::size_t WholePacketLength(std::string_view text);
 
 // The 6-bit transaction label counter: 1, 2, ... 63, 0, 1, ... Each request takes the next one.
 class TransactionLabels {

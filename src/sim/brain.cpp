@@ -294,7 +294,7 @@ Brain::Result Brain::RunCommand(std::uint32_t value) {
       return {};
     case kCmdClearDigitalEvents: {
       Area* a = FindArea(kDigitalEventsBase);
-      std::fill(a->mem.begin(), a->mem.end(), 0);
+      std::fill(a->mem.begin(), a->mem.end(), std::uint8_t{0});
       return {};
     }
     default:
@@ -303,7 +303,7 @@ Brain::Result Brain::RunCommand(std::uint32_t value) {
 }
 
 void Brain::ResetLive() {
-  for (Area* a : areas_) std::fill(a->mem.begin(), a->mem.end(), 0);
+  for (Area* a : areas_) std::fill(a->mem.begin(), a->mem.end(), std::uint8_t{0});
   outputs_ = 0;
   Area* pc = FindArea(kPointConfigBase);
   for (int p = 0; p < kPoints; ++p) {
@@ -477,7 +477,7 @@ void Brain::Generate(Area& a) {
   std::uint8_t* m = a.mem.data();
   switch (a.kind) {
     case Kind::Status: {
-      std::fill(a.mem.begin(), a.mem.end(), 0);
+      std::fill(a.mem.begin(), a.mem.end(), std::uint8_t{0});
       PutU32(m + 4, pucPending_ ? 1 : 0);
       PutU32(m + 12, static_cast<std::uint32_t>(lastError_));
       PutU16(m + 16, lastErrorLabel_);
@@ -499,7 +499,7 @@ void Brain::Generate(Area& a) {
     }
     case Kind::Image: {
       Bytes img = Image();
-      std::fill(a.mem.begin(), a.mem.end(), 0);
+      std::fill(a.mem.begin(), a.mem.end(), std::uint8_t{0});
       std::copy(img.begin(),
                 img.begin() + static_cast<std::ptrdiff_t>(std::min<std::size_t>(img.size(), a.size)),
                 a.mem.begin());

@@ -1,0 +1,158 @@
+#include "cli/cli.h"
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "cli/cli_args.h"
+#include "cli/cli_commands.h"
+#include "cli/cli_prompter.h"
+#include "transport/host_address.h"
+#include "transport/session.h"
+
+namespace kestrio::cli {
+
+namespace {
+
+constexpr char kNoHost[] = "no brain to talk to: give --host HOST[:PORT] or set KESTRIO_HOST";
+
+int UsageError(std::ostream& err, const std::string& error, const std::string& usage) {
+  err << "kestrio-cli: " << error << "\n" << usage;
+  return kExitUsage;
+}
+
+// Adds the members every command's object has and prints it as one line.
+void PrintJson(std::ostream& out, const CliArgs& args, const CliPrompter& ui, int exit,
+               const JsonObject& own) {
+  JsonObject j;
+  j.Str("command", args.name).Bool("ok", exit == kExitOk).Num("exit", exit);
+  const std::string body = own.Text();
+  std::string text = j.Text();
+  if (body.size() > 2) text = text.substr(0, text.size() - 1) + "," + body.substr(1);
+  text = text.substr(0, text.size() - 1) + ",\"messages\":" + JsonStringArray(ui.Messages()) + "}";
+  out << text << "\n";
+  out.flush();
+}
+
+CommandResult Dispatch(CliRun& run, const std::string& eepromText) {
+  switch (run.args.command) {
+    case CliCommand::Status:
+      return RunStatus(run);
+    case CliCommand::Read:
+      return RunRead(run);
+    case CliCommand::Write:
+      return RunWrite(run);
+    case CliCommand::Command:
+      return RunCommand(run);
+    case CliCommand::Send:
+      return RunSend(run);
+    case CliCommand::EepromRead:
+      return RunEepromRead(run);
+    case CliCommand::EepromStore:
+      return RunEepromStore(run, eepromText);
+    case CliCommand::Decode:
+    case CliCommand::None:
+      break;
+  }
+  CommandResult r;
+  r.exit = kExitUsage;
+  return r;
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& argv, const CliEnvironment& env, std::ostream& out,
+           std::ostream& err) {
+  const ParsedArgs parsed = ParseCliArgs(argv);
+  if (!parsed.ok()) return UsageError(err, parsed.error, parsed.usage);
+  const CliArgs& args = parsed.args;
+  if (args.help) {
+    out << (args.name.empty() ? UsageText() : CommandUsage(args.name.substr(0, args.name.find(' '))));
+    return kExitOk;
+  }
+
+  CliPrompter ui(err, args.yes);
+  if (args.command == CliCommand::Decode) {
+    std::istringstream nothing;
+    CommandResult r = RunDecode(args, env.in ? *env.in : nothing, out);
+    if (args.json) PrintJson(out, args, ui, r.exit, r.json);
+    return r.exit;
+  }
+
+  // Everything that can be refused without the brain is refused before connecting.
+  const std::optional<std::string> hostField = args.host ? args.host : env.host;
+  if (!hostField || hostField->empty()) return UsageError(err, kNoHost, UsageHint());
+  if (!ParseHostField(*hostField)) {
+    return UsageError(err, "'" + *hostField + "' is not HOST or HOST:PORT (port 1 to 65535)", UsageHint());
+  }
+  std::string eepromText;
+  if (args.command == CliCommand::EepromStore) {
+    std::string error;
+    if (!LoadEepromFile(args.file, eepromText, error)) {
+      ui.Note(error);
+      if (args.json) PrintJson(out, args, ui, kExitFailed, JsonObject().Str("file", args.file));
+      return kExitFailed;
+    }
+  }
+  std::ofstream logFile;
+  if (args.logFile) {
+    logFile.open(*args.logFile, std::ios::app | std::ios::binary);
+    if (!logFile) return UsageError(err, "cannot open the log file " + *args.logFile, "");
+  }
+
+  // The engine waits on Qt event loops; a caller without an application object gets one for this run.
+  int qtArgc = 1;
+  char qtName[] = "kestrio-cli";
+  char* qtArgv[] = {qtName, nullptr};
+  std::unique_ptr<QCoreApplication> ownApp;
+  if (!QCoreApplication::instance()) ownApp = std::make_unique<QCoreApplication>(qtArgc, qtArgv);
+
+  // The tool keeps its own throw-away settings: a script must not change the desktop program's
+  // remembered host, and its timeout comes from --timeout alone.
+  QTemporaryDir settingsDir;
+  const std::string settingsPath =
+      settingsDir.isValid() ? settingsDir.filePath("kestrio-cli.ini").toStdString() : std::string();
+  Session session(ui, settingsPath.empty() ? "kestrio-cli.ini" : settingsPath);
+  if (logFile.is_open()) {
+    session.Log().SetMirror([&logFile](const std::string& text) {
+      logFile << text;
+      logFile.flush();
+    });
+  }
+  Link& link = session.GetLink();
+  link.SetTimeoutSeconds(args.timeoutSeconds.value_or(Settings::kDefaultTimeout));
+  link.SetHost(*hostField);
+
+  CliRun run{args, session, ui, out};
+  CommandResult result;
+  if (!link.Connect(false)) {
+    ui.Note("Could not connect to: " + *hostField);
+    result.exit = kExitFailed;
+  } else {
+    result = Dispatch(run, eepromText);
+    // The brain's own account of a failure, as the status window would have shown it.
+    if (ui.StatusWanted() && link.IsConnected()) ReportLastError(run, result.json);
+    link.Disconnect();
+  }
+  if (logFile.is_open()) {
+    session.Log().SetMirror({});
+    logFile << "\n";
+  }
+  if (args.json) PrintJson(out, args, ui, result.exit, result.json);
+  return result.exit;
+}
+
+int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+  CliEnvironment env;
+  if (const char* host = std::getenv("KESTRIO_HOST")) env.host = host;
+  env.in = &std::cin;
+  return RunCli(args, env, out, err);
+}
+
+}  // namespace kestrio::cli

@@ -1,0 +1,299 @@
+#include "cli/cli_args.h"
+
+#include <cctype>
+#include <map>
+
+#include "memmap/manual_packet.h"
+#include "protocol/convert.h"
+#include "protocol/packet.h"
+
+namespace kestrio::cli {
+
+namespace {
+
+struct CommandHelp {
+  const char* word;
+  const char* usage;
+};
+
+// One line (or two) per command, as --help lists them.
+constexpr CommandHelp kCommands[] = {
+    {"status", "  status                          the status page, one \"Label: value\" line per field\n"},
+    {"read",
+     "  read ADDRESS [COUNT]            COUNT quadlets (default 1, at most 4096) from ADDRESS, one\n"
+     "                                  \"address:data\" line per quadlet; --max-bytes N (default 1000)\n"},
+    {"write", "  write ADDRESS HEXDATA           block write of the data (blanks ignored); --max-bytes N\n"},
+    {"command",
+     "  command puc|store|reset|erase|restart|clear-events\n"
+     "                                  a device command; its confirmation is answered by --yes\n"},
+    {"send",
+     "  send PACKET                     a hand-typed packet; prints the reply, its description and\n"
+     "                                  the round-trip time\n"},
+    {"decode",
+     "  decode PACKET...|-              the packet decoder's field-by-field view (- reads stdin);\n"
+     "                                  needs no connection\n"},
+    {"eeprom",
+     "  eeprom read FILE                the EEPROM image saved as a data file; --max-bytes N\n"
+     "  eeprom store FILE               a data file's image written back, then the store command\n"},
+};
+
+constexpr char kHead[] =
+    "usage: kestrio-cli [--host HOST[:PORT]] [--timeout SECONDS] [--yes] [--json] [--log FILE] COMMAND ...\n";
+
+constexpr char kOptions[] =
+    "\noptions:\n"
+    "  --host HOST[:PORT]   the brain (port 2001 unless given); default: $KESTRIO_HOST\n"
+    "  --timeout SECONDS    reply timeout, 1 to 3000 (default 30)\n"
+    "  --yes                answer Yes to the program's questions; without it they are answered No\n"
+    "                       and the command is refused\n"
+    "  --json               print one JSON object with the command's result on stdout\n"
+    "  --log FILE           append the message log (every packet sent and received) to FILE\n"
+    "  --max-bytes N        largest block in bytes, 4 to 65532 (read, write, eeprom; default 1000)\n"
+    "  -h, --help           this text; COMMAND --help shows the command's usage\n"
+    "\nexit status: 0 success, 1 a transaction failed, timed out or could not connect,\n"
+    "             2 a usage error\n";
+
+const std::map<std::string, DeviceCommand>& DeviceCommands() {
+  static const std::map<std::string, DeviceCommand> kMap = {
+      {"puc", DeviceCommand::PowerUpClear},           {"store", DeviceCommand::StoreToEeprom},
+      {"reset", DeviceCommand::ResetToDefaults},      {"erase", DeviceCommand::EraseFlash},
+      {"restart", DeviceCommand::RestartFromPowerUp}, {"clear-events", DeviceCommand::ClearDigitalEvents},
+  };
+  return kMap;
+}
+
+// A whole decimal number from min to max; nullopt otherwise (no sign, no fraction, no blanks).
+std::optional<long> WholeNumber(const std::string& text, long min, long max) {
+  if (text.empty() || text.size() > 9) return std::nullopt;
+  long v = 0;
+  for (char c : text) {
+    if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
+    v = v * 10 + (c - '0');
+  }
+  if (v < min || v > max) return std::nullopt;
+  return v;
+}
+
+// Hex digits with blanks allowed between them, as the memory-map window takes them; nullopt when
+// anything else is in the text.
+std::optional<std::string> HexWithBlanks(const std::string& text) {
+  std::string digits;
+  for (char c : text) {
+    if (IsHexDigit(c)) {
+      digits += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    } else if (!std::isspace(static_cast<unsigned char>(c))) {
+      return std::nullopt;
+    }
+  }
+  return digits;
+}
+
+std::string TooMany() { return "Too many, max: " + NumberText(kMaxQuadlets); }
+
+// Checks the operands of the command in `a`; returns the refusal or "".
+std::string CheckOperands(CliArgs& a, const std::vector<std::string>& ops) {
+  auto count = [&](std::size_t min, std::size_t max) -> std::string {
+    if (ops.size() < min) return "missing operand";
+    if (ops.size() > max) return "unexpected operand '" + ops[max] + "'";
+    return {};
+  };
+  auto address = [&](const std::string& text) -> std::string {
+    const auto digits = HexWithBlanks(text);
+    if (!digits || digits->empty() || digits->size() > 12) {
+      return "'" + text + "' is not a memory-map address (1 to 12 hex digits)";
+    }
+    a.address = *digits;
+    return {};
+  };
+  switch (a.command) {
+    case CliCommand::Status:
+      return count(0, 0);
+    case CliCommand::Read: {
+      if (auto e = count(1, 2); !e.empty()) return e;
+      if (auto e = address(ops[0]); !e.empty()) return e;
+      if (ops.size() == 2) {
+        // Over the limit the window clamps with a message; a script is better told than short-changed.
+        if (WholeNumber(ops[1], kMaxQuadlets + 1, 999999999)) return TooMany();
+        const auto n = WholeNumber(ops[1], 1, kMaxQuadlets);
+        if (!n) return "'" + ops[1] + "' is not a number of quadlets from 1 to 4096";
+        a.count = *n;
+      }
+      return {};
+    }
+    case CliCommand::Write: {
+      if (auto e = count(2, 2); !e.empty()) return e;
+      if (auto e = address(ops[0]); !e.empty()) return e;
+      const auto digits = HexWithBlanks(ops[1]);
+      if (!digits || digits->empty()) return "'" + ops[1] + "' is not hex data";
+      if (digits->size() % 2 != 0) return "the data has an odd number of hex digits; each byte takes two";
+      a.data = *digits;
+      a.count = static_cast<long>((digits->size() + 7) / 8);
+      if (a.count > kMaxQuadlets) return TooMany();
+      return {};
+    }
+    case CliCommand::Command: {
+      if (auto e = count(1, 1); !e.empty()) return e;
+      const auto it = DeviceCommands().find(ops[0]);
+      if (it == DeviceCommands().end()) return "unknown device command '" + ops[0] + "'";
+      a.device = it->second;
+      a.deviceName = ops[0];
+      return {};
+    }
+    case CliCommand::Send: {
+      if (auto e = count(1, 1); !e.empty()) return e;
+      if (auto why = CheckManualPacket(ops[0])) return *why;
+      const int tcode = PacketTcode(ops[0]);
+      if (!IsKnownTcode(tcode)) {
+        return "The packet is not sent: its tcode (the 7th digit, " + ops[0].substr(6, 1) +
+               ") is not a known packet type.";
+      }
+      a.packet = ops[0];
+      return {};
+    }
+    case CliCommand::Decode: {
+      if (ops.empty()) return "missing operand";
+      for (std::size_t i = 0; i < ops.size(); ++i) {
+        if (i > 0) a.packet += " ";
+        a.packet += ops[i];
+      }
+      if (a.packet == "-" && ops.size() != 1) return "'-' must be the only operand";
+      return {};
+    }
+    case CliCommand::EepromRead:
+    case CliCommand::EepromStore:
+      if (auto e = count(1, 1); !e.empty()) return e;
+      if (ops[0].empty()) return "the file name is empty";
+      a.file = ops[0];
+      return {};
+    case CliCommand::None:
+      break;
+  }
+  return "no command";
+}
+
+}  // namespace
+
+std::string UsageText() {
+  std::string out = kHead;
+  out += "\ncommands:\n";
+  for (const CommandHelp& c : kCommands) out += c.usage;
+  return out + kOptions;
+}
+
+std::string CommandUsage(const std::string& command) {
+  for (const CommandHelp& c : kCommands) {
+    if (command == c.word) return std::string(kHead) + c.usage;
+  }
+  return UsageText();
+}
+
+std::string UsageHint() { return "Run 'kestrio-cli --help' for the commands and options.\n"; }
+
+ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
+  ParsedArgs r;
+  CliArgs& a = r.args;
+  std::vector<std::string> words;
+  bool maxBytesGiven = false;
+  auto fail = [&r](const std::string& error, const std::string& usage) {
+    r.error = error;
+    r.usage = usage;
+    return r;
+  };
+
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < argv.size(); ++i) {
+    const std::string& arg = argv[i];
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      words.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    if (arg == "-h" || arg == "--help") {
+      a.help = true;
+      continue;
+    }
+    std::string name = arg;
+    std::optional<std::string> inlineValue;
+    if (const auto eq = arg.find('='); arg.starts_with("--") && eq != std::string::npos) {
+      name = arg.substr(0, eq);
+      inlineValue = arg.substr(eq + 1);
+    }
+    const bool takesValue =
+        name == "--host" || name == "--timeout" || name == "--log" || name == "--max-bytes";
+    const bool isFlag = name == "--yes" || name == "--json";
+    if (!takesValue && !isFlag) return fail("unknown option " + name, UsageHint());
+    if (isFlag) {
+      if (inlineValue) return fail(name + " takes no value", UsageHint());
+      (name == "--yes" ? a.yes : a.json) = true;
+      continue;
+    }
+    std::string value;
+    if (inlineValue) {
+      value = *inlineValue;
+    } else if (i + 1 < argv.size()) {
+      value = argv[++i];
+    } else {
+      return fail(name + " needs a value", UsageHint());
+    }
+    if (name == "--host") {
+      if (value.empty()) return fail("--host needs a value", UsageHint());
+      a.host = value;
+    } else if (name == "--log") {
+      if (value.empty()) return fail("--log needs a file name", UsageHint());
+      a.logFile = value;
+    } else if (name == "--timeout") {
+      const auto n = WholeNumber(value, 1, 3000);
+      if (!n)
+        return fail("--timeout: '" + value + "' is not a number of seconds from 1 to 3000", UsageHint());
+      a.timeoutSeconds = static_cast<int>(*n);
+    } else {
+      const auto n = WholeNumber(value, 4, 65532);
+      if (!n)
+        return fail("--max-bytes: '" + value + "' is not a number of bytes from 4 to 65532", UsageHint());
+      a.maxBytes = *n;
+      maxBytesGiven = true;
+    }
+  }
+
+  if (words.empty()) {
+    if (a.help) return r;
+    return fail("no command given", UsageHint());
+  }
+  const std::string& word = words[0];
+  std::vector<std::string> ops(words.begin() + 1, words.end());
+  static const std::map<std::string, CliCommand> kWords = {
+      {"status", CliCommand::Status},   {"read", CliCommand::Read}, {"write", CliCommand::Write},
+      {"command", CliCommand::Command}, {"send", CliCommand::Send}, {"decode", CliCommand::Decode},
+  };
+  if (const auto it = kWords.find(word); it != kWords.end()) {
+    a.command = it->second;
+    a.name = word;
+  } else if (word == "eeprom") {
+    if (a.help && ops.empty()) {
+      a.name = word;
+      return r;
+    }
+    if (ops.empty() || (ops[0] != "read" && ops[0] != "store")) {
+      return fail(ops.empty() ? "eeprom needs read or store" : "unknown eeprom action '" + ops[0] + "'",
+                  CommandUsage(word));
+    }
+    a.command = ops[0] == "read" ? CliCommand::EepromRead : CliCommand::EepromStore;
+    a.name = "eeprom " + ops[0];
+    ops.erase(ops.begin());
+  } else {
+    return fail("unknown command '" + word + "'", UsageHint());
+  }
+  if (a.help) return r;  // COMMAND --help: the operands need not be complete
+
+  const bool usesMaxBytes = a.command == CliCommand::Read || a.command == CliCommand::Write ||
+                            a.command == CliCommand::EepromRead || a.command == CliCommand::EepromStore;
+  if (maxBytesGiven && !usesMaxBytes)
+    return fail("--max-bytes does not apply to " + word, CommandUsage(word));
+  if (std::string e = CheckOperands(a, ops); !e.empty()) return fail(a.name + ": " + e, CommandUsage(word));
+  return r;
+}
+
+}  // namespace kestrio::cli
