@@ -30,12 +30,15 @@ constexpr std::size_t kMaxBuffered = 128 * 1024;
 // Replies queued for a client that does not read; beyond this we stop reading its requests.
 constexpr std::size_t kMaxQueuedOut = 1024 * 1024;
 constexpr std::size_t kMaxConnections = 64;
-constexpr auto kSplitPause = std::chrono::milliseconds(30);
 constexpr std::size_t kUnknownLength = static_cast<std::size_t>(-1);
+
+// What happens to the connection once a chunk has gone out: the mid-reply faults end it there.
+enum class After { Nothing, Close, Reset };
 
 struct Chunk {
   Bytes bytes;
   Clock::time_point due;
+  After after = After::Nothing;
 };
 
 struct Conn {
@@ -187,17 +190,31 @@ void SimServer::Run() {
   auto flush = [&](Conn& c, Clock::time_point now) {
     while (!c.out.empty() && c.out.front().due <= now) {
       Chunk& head = c.out.front();
-      const ssize_t n = ::send(c.fd, head.bytes.data() + c.sent, head.bytes.size() - c.sent, MSG_NOSIGNAL);
-      if (n < 0) {
-        if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return;
-        closeConn(c, "send failed");
-        return;
+      if (c.sent < head.bytes.size()) {
+        const ssize_t n = ::send(c.fd, head.bytes.data() + c.sent, head.bytes.size() - c.sent, MSG_NOSIGNAL);
+        if (n < 0) {
+          if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return;
+          closeConn(c, "send failed");
+          return;
+        }
+        c.sent += static_cast<std::size_t>(n);
+        if (c.sent < head.bytes.size()) return;
       }
-      c.sent += static_cast<std::size_t>(n);
-      if (c.sent < head.bytes.size()) return;
+      const After after = head.after;
       c.outBytes -= head.bytes.size();
       c.sent = 0;
       c.out.pop_front();
+      if (after == After::Reset) {
+        // A zero linger time makes close() send a reset instead of an orderly close.
+        linger hard{1, 0};
+        ::setsockopt(c.fd, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+      }
+      if (after != After::Nothing) {
+        closeConn(c, verbose ? (after == After::Reset ? "reset in the middle of a reply"
+                                                      : "closed in the middle of a reply")
+                             : "");
+        return;
+      }
     }
     if (c.closing && c.out.empty()) closeConn(c, verbose ? "request limit reached" : "");
   };
@@ -261,10 +278,27 @@ void SimServer::Run() {
         }
       }
       body.insert(body.end(), reply->begin(), reply->end());
-      if (plan.split && body.size() > 1) {
-        const auto cut = static_cast<std::ptrdiff_t>(body.size() / 2);
+      const auto gap = std::chrono::milliseconds(std::max(0, plan.segmentGapMs));
+      // Where split and the mid-reply faults cut: splitAt bytes in, halfway without it.
+      const auto cut = static_cast<std::ptrdiff_t>(
+          plan.splitAt > 0 ? std::min<std::size_t>(static_cast<std::size_t>(plan.splitAt), body.size() - 1)
+                           : body.size() / 2);
+      if ((plan.closeMidReply || plan.resetMidReply) && body.size() > 1) {
         batch.push_back({Bytes(body.begin(), body.begin() + cut), due});
-        batch.push_back({Bytes(body.begin() + cut, body.end()), due + kSplitPause});
+        batch.push_back({Bytes{}, due + gap, plan.resetMidReply ? After::Reset : After::Close});
+        c.closing = true;  // nothing after this reply is read or answered
+      } else if (plan.sliceBytes > 0 && body.size() > 1) {
+        const auto step = static_cast<std::size_t>(plan.sliceBytes);
+        auto at = due;
+        for (std::size_t from = 0; from < body.size(); from += step, at += gap) {
+          const auto to = std::min(body.size(), from + step);
+          batch.push_back({Bytes(body.begin() + static_cast<std::ptrdiff_t>(from),
+                                 body.begin() + static_cast<std::ptrdiff_t>(to)),
+                           at});
+        }
+      } else if (plan.split && body.size() > 1) {
+        batch.push_back({Bytes(body.begin(), body.begin() + cut), due});
+        batch.push_back({Bytes(body.begin() + cut, body.end()), due + gap});
       } else {
         batch.push_back({std::move(body), due});
       }
@@ -287,7 +321,8 @@ void SimServer::Run() {
     const std::size_t firstNew = c.out.size();
     for (auto& ch : batch) {
       c.outBytes += ch.bytes.size();
-      if (coalesce && c.out.size() > firstNew && c.out.back().due == ch.due) {
+      if (coalesce && c.out.size() > firstNew && c.out.back().due == ch.due &&
+          c.out.back().after == After::Nothing && ch.after == After::Nothing) {
         c.out.back().bytes.insert(c.out.back().bytes.end(), ch.bytes.begin(), ch.bytes.end());
       } else {
         c.out.push_back(std::move(ch));

@@ -21,6 +21,12 @@ struct FaultPlan {
   bool stale = false;     // send a copy of the previous reply (old label) before the real one
   int garbageEvery = 0;   // send a few random bytes before every Nth reply
   int closeAfter = 0;     // close the connection after answering N requests
+  // Finer cuts of a reply, for the engine's reassembly and its handling of a dying connection.
+  int segmentGapMs = 30;       // pause between the segments of a split, sliced or cut reply
+  int splitAt = 0;             // split and the mid-reply faults cut after this many bytes (0: halfway)
+  int sliceBytes = 0;          // send each reply in segments of this many bytes
+  bool closeMidReply = false;  // send the first part of the next reply, then close the connection
+  bool resetMidReply = false;  // send the first part of the next reply, then reset the connection
 };
 
 struct SimOptions {

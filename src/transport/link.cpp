@@ -35,29 +35,6 @@ constexpr qint64 kSocketBufferBytes = 256 * 1024;
 // (the application quitting) asked every loop to end, and the wait must not start over.
 constexpr int kWakeCode = 0x4B57;
 
-// Digits the packet at the start of `text` needs, by its header; 0 while the header itself is incomplete.
-// A packet of unknown tcode has no length of its own and takes all of `text`.
-std::size_t NeededDigits(const std::string& text) {
-  if (text.size() < 7) return 0;
-  switch (PacketTcode(text)) {
-    case kWriteQuadRequest:
-    case kReadQuadResponse:
-      return 32;
-    case kWriteResponse:
-    case kReadQuadRequest:
-      return 24;
-    case kWriteBlockRequest:
-    case kReadBlockRequest:
-    case kReadBlockResponse: {
-      if (text.size() < 28) return 0;
-      const std::uint64_t length = HexValue(std::string_view(text).substr(24, 4));  // at most FFFF
-      return static_cast<std::size_t>(((length + 3) / 4 * 4 + 16) * 2);
-    }
-    default:
-      return text.size();
-  }
-}
-
 }  // namespace
 
 std::string FormatTxRxTime(double seconds) {
@@ -231,7 +208,8 @@ bool Link::Connect(bool showMessage) {
   const bool wasConnecting = std::exchange(connecting_, true);
   SendAndAwaitReply(puc, kWriteQuadRequest);
   connecting_ = wasConnecting;
-  if (ReplyFailed()) {
+  // A power-up clear that got no reply failed as surely as a refused one; say so.
+  if (TransactionFailed()) {
     if (flags_.ReplyError) prompter_.ShowStatus();
     prompter_.Message("PUC not successful.");
   }
@@ -307,7 +285,7 @@ void Link::SendAndAwaitReply(const std::string& packet, int tcode) {
   WaitUntil([this] { return replied_ || !IsConnected(); }, transactionClock_,
             static_cast<qint64>(timeoutSeconds_) * 1000);
   awaiting_ = false;
-  outstandingLabel_ = -1;
+  const int label = std::exchange(outstandingLabel_, -1);
 
   if (replied_) {
     lastOutcome_ = Outcome::Replied;
@@ -322,11 +300,18 @@ void Link::SendAndAwaitReply(const std::string& packet, int tcode) {
     StopScan(true);
     return;
   }
-  DropPending();
+  if (!IsLateReplyInProgress(label)) DropPending();
   lastOutcome_ = Outcome::TimedOut;
   prompter_.Message("The timeout of: " + NumberText(timeoutSeconds_) +
                     " expired without receiving a reply.");
   StopScan(false);
+}
+
+bool Link::IsLateReplyInProgress(int label) const {
+  if (pending_.empty() || label < 0) return false;
+  // Fewer than four bytes do not show the tcode yet: nothing says they are not the reply's start.
+  if (pending_.size() < 8) return true;
+  return IsResponseTcode(PacketTcode(pending_)) && PacketLabel(pending_) == label;
 }
 
 void Link::ProbeConnection() {
@@ -351,7 +336,7 @@ void Link::OnDataArrival() {
 
 void Link::ProcessPending() {
   while (!pending_.empty()) {
-    const std::size_t needed = NeededDigits(pending_);
+    const std::size_t needed = WholePacketLength(pending_);
     if (needed == 0 || pending_.size() < needed) return;  // the rest is still on its way
     std::string packet = pending_.substr(0, needed);
     pending_.erase(0, needed);

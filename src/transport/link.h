@@ -27,7 +27,10 @@
 //   bits), so the kept digits are bounded; socket reads are taken in bounded chunks and the
 //   socket's own read buffer is capped. A packet of unknown tcode takes all digits at hand.
 //   Kept digits are logged as "\nReceived:  <digits> <<Incomplete packet discarded>>" and dropped
-//   when a transaction times out or the connection closes.
+//   when the connection closes, and when a transaction times out unless they can be the start of
+//   that request's own reply (too short to show a tcode, or a response carrying its label): that
+//   reply is still on its way, and dropping its start would turn its rest into a bogus packet that
+//   swallows the next request's reply. Completed, it is an ordinary late reply (ignored above).
 // - An empty packet (a builder rejected its input) is logged and never put on the wire; the call
 //   returns at once with Outcome::Empty.
 // - Each packet goes out in one write() and the socket has QAbstractSocket::LowDelayOption set.
@@ -143,6 +146,8 @@ class Link : public QObject, public Engine {
   void ProcessPending();
   void StorePacket(const std::string& packet);
   void DropPending();
+  // True when the pending digits may be the beginning of the reply to the request with `label`.
+  bool IsLateReplyInProgress(int label) const;
   void CloseSocket();
   bool IsScanning() const { return isScanning_ && isScanning_(); }
   void StopScan(bool requestStop);

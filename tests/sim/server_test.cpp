@@ -5,6 +5,7 @@
 #include <signal.h>
 #include <sys/wait.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -222,6 +223,59 @@ TEST_F(SimServerTest, CloseAfterAnswersThenDrops) {
   EXPECT_EQ(Label(*b), 41);
   EXPECT_TRUE(c.ClosedByPeer());
   EXPECT_EQ(c.Buffered(), 0u);  // the third request was not answered
+}
+
+TEST_F(SimServerTest, SlicedSplitAtAndMidReplyFaults) {
+  auto c = Connect();
+  server.SetFaultPlan({.segmentGapMs = 1, .sliceBytes = 5});
+  auto r = c->Transact(ReadBlock(kStatusBase, 64, 50));
+  ASSERT_TRUE(r);
+  EXPECT_EQ(Label(*r), 50);
+  EXPECT_EQ(Data(*r).size(), 128u);
+
+  server.SetFaultPlan({.split = true, .segmentGapMs = 1, .splitAt = 100});  // beyond the end: one byte short
+  r = c->Transact(ReadQuad(kStatusBase, 51));
+  ASSERT_TRUE(r);
+  EXPECT_EQ(Label(*r), 51);
+
+  // Cut after five bytes, then an orderly close: the rest of the reply and later requests never come.
+  server.SetFaultPlan({.segmentGapMs = 1, .splitAt = 5, .closeMidReply = true});
+  Bytes two = ReadQuad(kStatusBase, 52);
+  Bytes next = ReadQuad(kStatusBase, 53);
+  two.insert(two.end(), next.begin(), next.end());
+  ASSERT_TRUE(c->Send(two));
+  EXPECT_TRUE(c->Take(5));
+  EXPECT_TRUE(c->ClosedByPeer());
+  EXPECT_EQ(c->Buffered(), 0u);
+
+  // A reset: the first part arrives, then the connection fails with a reset rather than a close.
+  server.SetFaultPlan({.segmentGapMs = 1, .splitAt = 7, .resetMidReply = true});
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(server.Port());
+  a.sin_addr.s_addr = htonl(0x7F000001);
+  ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+  const Bytes request = ReadQuad(kStatusBase, 54);
+  ASSERT_EQ(::send(fd, request.data(), request.size(), MSG_NOSIGNAL), static_cast<ssize_t>(request.size()));
+  std::size_t received = 0;
+  ssize_t n = 0;
+  int error = 0;
+  for (;;) {
+    pollfd p{fd, POLLIN, 0};
+    if (::poll(&p, 1, 3000) <= 0) break;
+    std::uint8_t buf[64];
+    n = ::recv(fd, buf, sizeof buf, 0);
+    if (n <= 0) {
+      error = errno;
+      break;
+    }
+    received += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  EXPECT_EQ(received, 7u);
+  EXPECT_LT(n, 0);
+  EXPECT_EQ(error, ECONNRESET);
 }
 
 // Runs the kestrio-sim binary and returns its port from the first output line.

@@ -1,0 +1,258 @@
+#pragma once
+// A simulated brain on a loopback port and a fresh session pointed at it: the program's engine and
+// services run over real TCP while the brain misbehaves on purpose. Each test owns its own rig.
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "protocol/hex.h"
+#include "protocol/packet.h"
+#include "sim/server.h"
+#include "transport/scripted_peer.h"
+#include "transport/session.h"
+
+namespace kestrio::integration {
+
+// The engine's own words for the two ways a transaction ends without a reply.
+inline constexpr char kTimeoutOfOneSecond[] = "The timeout of:  1 expired without receiving a reply.";
+inline constexpr char kNotConnected[] = "**NOT CONNECTED**";
+
+// The four request kinds the program sends.
+enum class Kind { ReadQuad, ReadBlock, WriteQuad, WriteBlock };
+
+// Block requests carry 1024 bytes, so a read block response is 1040 bytes long.
+inline constexpr std::uint32_t kBlockBytes = 1024;
+
+inline const char* KindName(Kind kind) {
+  switch (kind) {
+    case Kind::ReadQuad:
+      return "ReadQuad";
+    case Kind::ReadBlock:
+      return "ReadBlock";
+    case Kind::WriteQuad:
+      return "WriteQuad";
+    case Kind::WriteBlock:
+      return "WriteBlock";
+  }
+  return "?";
+}
+
+// Names the kind in test output instead of its bytes.
+inline void PrintTo(Kind kind, std::ostream* out) { *out << KindName(kind); }
+
+inline int RequestTcode(Kind kind) {
+  switch (kind) {
+    case Kind::ReadQuad:
+      return kReadQuadRequest;
+    case Kind::ReadBlock:
+      return kReadBlockRequest;
+    case Kind::WriteQuad:
+      return kWriteQuadRequest;
+    case Kind::WriteBlock:
+      return kWriteBlockRequest;
+  }
+  return -1;
+}
+
+// Length in bytes of the brain's reply to a request of `kind`.
+inline std::size_t ReplyBytes(Kind kind) {
+  switch (kind) {
+    case Kind::ReadQuad:
+      return 16;
+    case Kind::ReadBlock:
+      return 16 + kBlockBytes;
+    case Kind::WriteQuad:
+    case Kind::WriteBlock:
+      return 12;
+  }
+  return 0;
+}
+
+class SimRig : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dir_.isValid());
+    ASSERT_TRUE(StartSim()) << sim_->Error();
+    session_ = std::make_unique<Session>(prompter_, dir_.filePath("settings.ini").toStdString());
+    link().SetHost("127.0.0.1:" + std::to_string(port_));
+    link().SetTimeoutSeconds(5);
+    // Every wait of the engine (a connection attempt or a transaction) is one busy interval.
+    QObject::connect(&link(), &Link::busyChanged, [this](bool busy) {
+      if (busy) {
+        waitClock_.start();
+        waitTimeoutMs_ = link().TimeoutSeconds() * 1000;
+        return;
+      }
+      const qint64 ms = waitClock_.elapsed();
+      longestWaitMs_ = std::max(longestWaitMs_, ms);
+      overTimeoutMs_ = std::max(overTimeoutMs_, ms - waitTimeoutMs_);
+    });
+  }
+
+  void TearDown() override {
+    // Timing is measured, not asserted: the bench judges "no wait past the timeout plus 100 ms".
+    RecordProperty("longest_wait_ms", static_cast<int>(longestWaitMs_));
+    RecordProperty("max_wait_past_timeout_ms", static_cast<int>(overTimeoutMs_));
+    std::printf("[   WAIT   ] longest wait %lld ms; at most %lld ms past its timeout\n",
+                static_cast<long long>(longestWaitMs_), static_cast<long long>(overTimeoutMs_));
+    session_.reset();
+    StopSim();
+  }
+
+  // A fresh brain (power-up clear pending) on `port` (0: a free one), its memory filled with a
+  // pattern so that every quadlet a request can reach reads differently.
+  bool StartSim(std::uint16_t port = 0) {
+    sim_ = std::make_unique<sim::SimServer>();
+    if (!sim_->Start("127.0.0.1", port)) return false;
+    port_ = sim_->Port();
+    sim_->WithBrain([](sim::Brain& brain) {
+      Bytes settings, timers;
+      for (std::uint32_t q = 0; q < sim::kSettingsSize / 4; ++q) AppendQuad(settings, 0x5E770000u + q);
+      for (std::uint32_t q = 0; q < 8 * kBlockBytes / 4; ++q) AppendQuad(timers, 0x71AE0000u + q);
+      brain.Poke(sim::kSettingsBase, settings);
+      brain.Poke(sim::kTimersBase, timers);
+    });
+    return true;
+  }
+  void StopSim() {
+    if (sim_) sim_->Stop();
+  }
+
+  Link& link() { return session_->GetLink(); }
+  PacketBuilder& builder() { return session_->Builder(); }
+
+  // Where a request of `kind` and `variant` goes: two variants of a kind reach different memory.
+  static std::uint64_t Address(Kind kind, int variant) {
+    if (kind == Kind::ReadQuad || kind == Kind::WriteQuad)
+      return sim::kSettingsBase + 4u * static_cast<std::uint32_t>(variant % 256);
+    return sim::kTimersBase + kBlockBytes * static_cast<std::uint32_t>(variant % 8);
+  }
+  // The data a write of `variant` carries, never zero.
+  static std::string WriteData(Kind kind, int variant) {
+    if (kind == Kind::WriteQuad) return ToHex(0xD0000000u + static_cast<std::uint32_t>(variant), 8);
+    Bytes data;
+    for (std::uint32_t i = 0; i < kBlockBytes; ++i)
+      data.push_back(static_cast<std::uint8_t>((i * 31 + static_cast<std::uint32_t>(variant) * 7) % 251 + 1));
+    return BytesToHex(data);
+  }
+
+  std::string BuildRequest(Kind kind, int variant) {
+    const std::string offset = ToHex(Address(kind, variant), 12);
+    switch (kind) {
+      case Kind::ReadQuad:
+        return builder().BuildReadQuadRequest(offset);
+      case Kind::ReadBlock:
+        return builder().BuildReadBlockRequest(ToHex(kBlockBytes, 4), offset);
+      case Kind::WriteQuad:
+        return builder().BuildWriteQuadRequest(WriteData(kind, variant), offset);
+      case Kind::WriteBlock:
+        return builder().BuildWriteBlockRequest(WriteData(kind, variant), offset);
+    }
+    return {};
+  }
+
+  // Builds and sends one request; returns the packet sent.
+  std::string Send(Kind kind, int variant) {
+    const std::string request = BuildRequest(kind, variant);
+    link().SendAndAwaitReply(request, RequestTcode(kind));
+    return request;
+  }
+
+  std::string Peek(std::uint64_t address, std::size_t bytes) {
+    return sim_->WithBrain([&](sim::Brain& brain) {
+      Bytes out;
+      return brain.Peek(address, bytes, out) ? BytesToHex(out) : std::string("(no such memory)");
+    });
+  }
+
+  // Success means: this request's own reply, byte for byte, is LastReply, and a write took effect.
+  ::testing::AssertionResult Answered(Kind kind, int variant, const std::string& request) {
+    if (link().LastOutcome() != Outcome::Replied)
+      return ::testing::AssertionFailure() << "no reply, outcome " << static_cast<int>(link().LastOutcome());
+    if (link().ReplyError() || link().UnknownReply())
+      return ::testing::AssertionFailure() << "reply judged failed: " << link().LastReply();
+    const int label = PacketLabel(request);
+    const std::uint64_t address = Address(kind, variant);
+    std::string expected;
+    switch (kind) {
+      case Kind::ReadQuad:
+        expected = testing::Response(kReadQuadResponse, label, 0, Peek(address, 4));
+        break;
+      case Kind::ReadBlock:
+        expected = testing::Response(kReadBlockResponse, label, 0, Peek(address, kBlockBytes));
+        break;
+      case Kind::WriteQuad:
+      case Kind::WriteBlock: {
+        expected = testing::Response(kWriteResponse, label);
+        const std::string data = WriteData(kind, variant);
+        const std::string now = Peek(address, data.size() / 2);
+        if (now != data)
+          return ::testing::AssertionFailure() << "the write did not take effect: " << now.substr(0, 64);
+        break;
+      }
+    }
+    if (link().LastReply() != expected)
+      return ::testing::AssertionFailure()
+             << "LastReply is not this request's reply (label " << label << ")\n  got      "
+             << link().LastReply().substr(0, 80) << "\n  expected " << expected.substr(0, 80);
+    return ::testing::AssertionSuccess();
+  }
+
+  std::string LogText() { return session_->Log().Text().toStdString(); }
+
+  QTemporaryDir dir_;
+  ScriptedPrompter prompter_;
+  std::unique_ptr<sim::SimServer> sim_;
+  std::unique_ptr<Session> session_;
+  std::uint16_t port_ = 0;
+
+ private:
+  static void AppendQuad(Bytes& out, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+  }
+
+  QElapsedTimer waitClock_;
+  qint64 waitTimeoutMs_ = 0;
+  qint64 longestWaitMs_ = 0;
+  qint64 overTimeoutMs_ = -1000000;
+};
+
+// Passes every call on to `inner` and runs `fault` just before the Nth request goes out: how a test
+// breaks the connection at a chosen point in the middle of a job.
+class FaultAtRequest : public Engine {
+ public:
+  FaultAtRequest(Engine& inner, int n, std::function<void()> fault)
+      : inner_(inner), n_(n), fault_(std::move(fault)) {}
+
+  void SendAndAwaitReply(const std::string& packet, int tcode) override {
+    if (++count_ == n_ && fault_) fault_();
+    inner_.SendAndAwaitReply(packet, tcode);
+  }
+  const std::string& LastReply() const override { return inner_.LastReply(); }
+  const ReplyFlags& Flags() const override { return inner_.Flags(); }
+  Outcome LastOutcome() const override { return inner_.LastOutcome(); }
+  std::string TxRxTime() const override { return inner_.TxRxTime(); }
+  bool Busy() const override { return inner_.Busy(); }
+  bool StopRequested() const override { return inner_.StopRequested(); }
+  void SetStopRequested(bool on) override { inner_.SetStopRequested(on); }
+  PacketBuilder& Builder() override { return inner_.Builder(); }
+  Prompter& Ui() override { return inner_.Ui(); }
+  void AddMsg(const std::string& text) override { inner_.AddMsg(text); }
+
+  int Requests() const { return count_; }
+
+ private:
+  Engine& inner_;
+  int n_;
+  std::function<void()> fault_;
+  int count_ = 0;
+};
+
+}  // namespace kestrio::integration
