@@ -41,6 +41,8 @@ BENCH_DIR ?= build-bench
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRIO_BENCH=ON -DKESTRIO_TESTS=OFF $(CMAKE_FLAGS)
 	cmake --build $(BENCH_DIR) -j $(JOBS) --target kestrio-bench
+	@# kestrio-cli is timed when it builds; the bench reports it as not built otherwise.
+	-cmake --build $(BENCH_DIR) -j $(JOBS) --target kestrio-cli
 	$(BENCH_DIR)/bin/kestrio-bench --out bench/results.json
 
 demo: build

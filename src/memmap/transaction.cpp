@@ -5,11 +5,9 @@
 
 namespace kestrio::detail {
 
-Step Transact(Engine& engine, const std::string& packet, int tcode, int expectTcode, std::size_t needDigits) {
-  engine.SendAndAwaitReply(packet, tcode);
-  const bool failed = engine.ReplyFailed();  // reports an unknown packet itself
-  if (failed && engine.ReplyError()) engine.Ui().ShowStatus();
+namespace {
 
+Step Judge(Engine& engine, int expectTcode, std::size_t needDigits) {
   switch (engine.LastOutcome()) {
     case Outcome::Replied:
       break;
@@ -35,6 +33,18 @@ Step Transact(Engine& engine, const std::string& packet, int tcode, int expectTc
     return {Judgement::Unusable, TransferError::MalformedReply, 0};
   }
   return {};
+}
+
+}  // namespace
+
+Step Transact(Engine& engine, const std::string& packet, int tcode, int expectTcode, std::size_t needDigits) {
+  engine.SendAndAwaitReply(packet, tcode);
+  const bool failed = engine.ReplyFailed();  // reports an unknown packet itself
+  // Judged before the status window opens: opening it reads the status area through the same
+  // engine, which replaces LastReply and the flags.
+  const Step step = Judge(engine, expectTcode, needDigits);
+  if (failed && engine.ReplyError()) engine.Ui().ShowStatus();
+  return step;
 }
 
 std::string TransferErrorText(TransferError error) {

@@ -18,7 +18,10 @@
 
 #include "transport/session.h"
 #include "ui/main_rules.h"
+#include "ui/manual_window.h"
+#include "ui/memory_map_window.h"
 #include "ui/packet_decoder_window.h"
+#include "ui/status_window.h"
 
 namespace kestrio::ui {
 
@@ -29,6 +32,9 @@ FrmMain::FrmMain(Session& session, Prompter& prompter, QWidget* parent)
   BuildWidgets();
   BuildMenus();
   WireSession();
+  hooks_.openStatusWindow = [this] { OpenStatusWindow(); };
+  hooks_.openMemoryMapWindow = [this] { OpenMemoryMapWindow(); };
+  hooks_.openManualPackets = [this] { OpenManualPackets(); };
   // Start-up: the session has read the settings; the host field shows the last host used.
   txtRemoteHost->setText(QString::fromStdString(session_.GetLink().Host()));
   resize(640, 480);
@@ -316,6 +322,9 @@ void FrmMain::closeEvent(QCloseEvent* event) {
     closing_ = true;
     session_.GetLink().Disconnect();
     if (decoder_) decoder_->close();
+    for (QWidget* w :
+         {static_cast<QWidget*>(status_), static_cast<QWidget*>(memoryMap_), static_cast<QWidget*>(manual_)})
+      if (w) w->close();
     emit exitRequested();
   }
   event->accept();
@@ -332,6 +341,47 @@ QAction* FrmMain::AddOptionPageEntry(const QString& caption, std::function<void(
   action->setEnabled(!session_.GetLink().Busy());
   ++optionPageEntries_;
   return action;
+}
+
+namespace {
+
+void BringToFront(QWidget* w) {
+  w->show();
+  w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
+  w->raise();
+  w->activateWindow();
+}
+
+}  // namespace
+
+FrmStatus* FrmMain::StatusWindow() const { return status_; }
+FrmMemoryMap* FrmMain::MemoryMapWindow() const { return memoryMap_; }
+FrmManual* FrmMain::ManualWindow() const { return manual_; }
+
+void FrmMain::OpenStatusWindow() {
+  if (!status_) {
+    status_ = new FrmStatus(session_, statusRecord_, this);
+    status_->Load();
+  }
+  BringToFront(status_);
+}
+
+void FrmMain::OpenMemoryMapWindow() {
+  if (!memoryMap_) {
+    memoryMap_ = new FrmMemoryMap(session_, statusRecord_, this);
+    memoryMap_->Load();
+  }
+  BringToFront(memoryMap_);
+}
+
+void FrmMain::OpenManualPackets() {
+  if (!manual_) {
+    FrmManual::Outputs outputs;
+    outputs.showPacket = [this](const QString& packet) { PacketDecoder()->ShowPacket(packet); };
+    outputs.showTxRxTime = [this](const QString& text) { lblTXRXTime->setText(text); };
+    manual_ = new FrmManual(session_, std::move(outputs), this);
+  }
+  BringToFront(manual_);
 }
 
 void FrmMain::SetDemoTarget(const QString& host, quint16 port) {

@@ -1,10 +1,13 @@
 #pragma once
 // frmMain: the program's main window. It holds the host field, the step buttons, the message log
-// and the menus, and hands every operation to the session's Link. Windows that arrive later plug
-// in through MainWindowHooks; until then their entries do nothing once the connection check passes.
+// and the menus, and hands every operation to the session's Link. Other windows plug in through
+// MainWindowHooks; the status, memory-map and manual packet hooks open this window's own tool windows
+// by default, the rest do nothing until set.
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 
+#include "memmap/status_service.h"
 #include "protocol/prompter.h"
 
 class QAction;
@@ -22,8 +25,11 @@ class Session;
 namespace kestrio::ui {
 
 class FrmPacketDecoder;
+class FrmStatus;
+class FrmMemoryMap;
+class FrmManual;
 
-// What the main window opens; each is empty until the window it names exists.
+// What the main window opens; a test or main() may point any of them elsewhere.
 struct MainWindowHooks {
   std::function<void()> closePointsWindow;
   std::function<void(bool configureMode)> openPointsWindow;  // CONFIGURE (true), READ/WRITE (false)
@@ -57,6 +63,18 @@ class FrmMain : public QMainWindow {
 
   // Sets the title to the demo caption and the host field to the embedded simulator.
   void SetDemoTarget(const QString& host, quint16 port);
+
+  // The tool windows the hooks open by default. An open window is only brought to the front (the
+  // status window is not read again); a closed one is created and loaded.
+  void OpenStatusWindow();
+  void OpenMemoryMapWindow();
+  void OpenManualPackets();
+  // The open windows, or nullptr.
+  FrmStatus* StatusWindow() const;
+  FrmMemoryMap* MemoryMapWindow() const;
+  FrmManual* ManualWindow() const;
+  // The brain's status as last read; every status read overwrites it.
+  StatusRecord& Status() { return statusRecord_; }
 
  signals:
   // The window was closed or Exit chosen: the program ends.
@@ -129,6 +147,10 @@ class FrmMain : public QMainWindow {
 
  private:
   FrmPacketDecoder* decoder_ = nullptr;
+  StatusRecord statusRecord_;
+  QPointer<FrmStatus> status_;
+  QPointer<FrmMemoryMap> memoryMap_;
+  QPointer<FrmManual> manual_;
 };
 
 }  // namespace kestrio::ui

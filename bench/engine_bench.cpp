@@ -1,0 +1,312 @@
+// clang-format off
+// The simulator header comes before any Qt header: its rack has a member named like Qt's `slots` keyword.
+#include "sim/server.h"
+// clang-format on
+
+#include "engine_bench.h"
+
+#include <sys/resource.h>
+
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+#include "memmap/eeprom_image.h"
+#include "memmap/memmap_service.h"
+#include "protocol/hex.h"
+#include "protocol/packet.h"
+#include "raw_client.h"
+#include "recording_engine.h"
+#include "stats.h"
+#include "transport/session.h"
+
+namespace kestrio::bench {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// The quadlet read is the status area's power-up clear flag; the block read is the whole settings area.
+constexpr char kQuadAddress[] = "FFFFF0300004";
+constexpr char kBlockAddress[] = "FFFFF0100000";
+constexpr char kBlockLength[] = "0400";  // 1024 bytes
+// 4096 quadlets of the event message area, and the program's default largest block.
+constexpr char kJobAddress[] = "FFFFF1200000";
+constexpr double kJobQuadlets = 4096;
+constexpr double kDefaultMaxBytes = 1000;
+constexpr double kStallNs = 40e6;
+constexpr std::size_t kImageBytes = 16384;
+
+double Seconds(Clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double Us(double ns) { return ns / 1000.0; }
+double CpuSeconds(const rusage& u) {
+  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+class Bench {
+ public:
+  bool Setup(std::string& error) {
+    if (!dir_.isValid()) return Fail(error, "no temporary directory");
+    if (!sim_.Start("127.0.0.1", 0)) return Fail(error, "simulator: " + sim_.Error());
+    session_ = std::make_unique<Session>(prompter_, dir_.filePath("settings.ini").toStdString());
+    link().SetHost("127.0.0.1:" + std::to_string(sim_.Port()));
+    link().SetTimeoutSeconds(10);
+    if (!link().Connect(false)) return Fail(error, "the engine could not connect: " + Messages());
+    if (!raw_.Connect("127.0.0.1", sim_.Port())) return Fail(error, "raw client: " + raw_.Error());
+    // The raw client's requests are built once; only their label changes per transaction.
+    PacketBuilder builder(rawLabels_, prompter_);
+    rawQuad_ = HexToBytes(builder.BuildReadQuadRequest(kQuadAddress));
+    rawBlock_ = HexToBytes(builder.BuildReadBlockRequest(kBlockLength, kBlockAddress));
+    return true;
+  }
+
+  void Teardown() {
+    session_.reset();
+    sim_.Stop();
+  }
+
+  bool Run(const Sizes& z, EngineResults& out, std::string& error) {
+    if (!Pairs(z, "quad", rawQuad_, [this] { return EngineQuad(); }, out.quad, error)) return false;
+    if (!Pairs(z, "block", rawBlock_, [this] { return EngineBlock(); }, out.block, error)) return false;
+    out.rawRttUsQuad = rawQuadRttUs_;
+    if (!Stalls(z, out, error)) return false;
+    if (!Waiting(z, out, error)) return false;
+    if (!TimeoutInfluence(z, out, error)) return false;
+    return Jobs(z, out, error);
+  }
+
+ private:
+  Link& link() { return session_->GetLink(); }
+
+  static bool Fail(std::string& error, const std::string& why) {
+    error = why;
+    return false;
+  }
+  std::string Messages() const {
+    std::string all;
+    for (const auto& m : prompter_.log) all += "[" + m.kind + "] " + m.text + " ";
+    return all;
+  }
+
+  bool Replied() {
+    return link().LastOutcome() == Outcome::Replied && !link().Flags().ReplyError &&
+           !link().Flags().UnknownReply;
+  }
+  // One engine transaction as a service makes it: build the request, send it, wait for the reply.
+  bool EngineQuad() {
+    link().SendAndAwaitReply(session_->Builder().BuildReadQuadRequest(kQuadAddress), kReadQuadRequest);
+    return Replied();
+  }
+  bool EngineBlock() {
+    link().SendAndAwaitReply(session_->Builder().BuildReadBlockRequest(kBlockLength, kBlockAddress),
+                             kReadBlockRequest);
+    return Replied();
+  }
+  bool RawOne(Bytes& request) {
+    RawClient::SetLabel(request, rawLabels_.NextTransactionLabel());
+    return raw_.Transact(request);
+  }
+
+  // `n` transactions of `one`, each latency (ns) appended to `latencies`; the batch's wall seconds,
+  // or a negative value when a transaction failed.
+  static double Batch(int n, const std::function<bool()>& one, std::vector<double>* latencies) {
+    if (latencies) latencies->reserve(latencies->size() + static_cast<std::size_t>(n));
+    const auto start = Clock::now();
+    auto last = start;
+    for (int i = 0; i < n; ++i) {
+      if (!one()) return -1;
+      const auto now = Clock::now();
+      if (latencies) latencies->push_back(std::chrono::duration<double, std::nano>(now - last).count());
+      last = now;
+    }
+    return Seconds(last - start);
+  }
+
+  bool Pairs(const Sizes& z, const std::string& name, Bytes& rawRequest, const std::function<bool()>& engine,
+             KindResult& r, std::string& error) {
+    r.name = name;
+    const std::function<bool()> raw = [this, &rawRequest] { return RawOne(rawRequest); };
+    if (Batch(z.warmup, raw, nullptr) < 0) return Fail(error, name + " raw warm-up: " + raw_.Error());
+    if (Batch(z.warmup, engine, nullptr) < 0) return Fail(error, name + " engine warm-up: " + Messages());
+    std::vector<double> rawLat, engineLat, rawTps, engineTps;
+    for (int p = 0; p < z.pairs; ++p) {
+      double rawS = 0, engineS = 0;
+      // Alternate which side goes first so a drift in the machine's load favours neither.
+      for (int side = 0; side < 2; ++side) {
+        if ((side == 0) == (p % 2 == 0)) {
+          rawS = Batch(z.perPair, raw, &rawLat);
+          if (rawS < 0) return Fail(error, name + " raw: " + raw_.Error());
+        } else {
+          engineS = Batch(z.perPair, engine, &engineLat);
+          if (engineS < 0) return Fail(error, name + " engine: " + Messages());
+        }
+      }
+      rawTps.push_back(z.perPair / rawS);
+      engineTps.push_back(z.perPair / engineS);
+      r.ratios.push_back(engineTps.back() / rawTps.back());
+    }
+    r.ratioMedian = Median(r.ratios);
+    r.rawTps = Median(rawTps);
+    r.engineTps = Median(engineTps);
+    r.rawP50us = Us(Percentile(rawLat, 0.5));
+    r.rawP99us = Us(Percentile(rawLat, 0.99));
+    r.engineP50us = Us(Percentile(engineLat, 0.5));
+    r.engineP99us = Us(Percentile(engineLat, 0.99));
+    if (name == "quad") rawQuadRttUs_ = r.rawP50us;
+    return true;
+  }
+
+  bool Stalls(const Sizes& z, EngineResults& out, std::string& error) {
+    std::vector<double> lat, rawLat;
+    const int chunk = z.stallRun / z.stallChunks;
+    for (int c = 0; c < z.stallChunks; ++c) {
+      if (Batch(chunk, [this] { return EngineQuad(); }, &lat) < 0) return Fail(error, "stall run: " + Messages());
+      if (Batch(chunk / 5, [this] { return RawOne(rawQuad_); }, &rawLat) < 0)
+        return Fail(error, "stall run, raw: " + raw_.Error());
+    }
+    out.stalls = CountAtLeast(lat, kStallNs);
+    out.stallP50us = Us(Percentile(lat, 0.5));
+    out.stallP99us = Us(Percentile(lat, 0.99));
+    out.stallMaxUs = Us(Percentile(lat, 1.0));
+    out.rawStalls = CountAtLeast(rawLat, kStallNs);
+    out.rawStallP50us = Us(Percentile(rawLat, 0.5));
+    out.rawStallP99us = Us(Percentile(rawLat, 0.99));
+    out.rawStallMaxUs = Us(Percentile(rawLat, 1.0));
+    return true;
+  }
+
+  bool Waiting(const Sizes& z, EngineResults& out, std::string& error) {
+    sim_.SetFaultPlan(sim::FaultPlan{.delayMs = z.delayMs});
+    link().SetTimeoutSeconds(30);
+    rusage before{}, after{}, threadBefore{}, threadAfter{};
+    getrusage(RUSAGE_SELF, &before);
+    getrusage(RUSAGE_THREAD, &threadBefore);
+    const auto start = Clock::now();
+    bool ok = true;
+    for (int i = 0; i < z.delayedCount && ok; ++i) ok = EngineQuad();
+    const double wall = Seconds(Clock::now() - start);
+    getrusage(RUSAGE_SELF, &after);
+    getrusage(RUSAGE_THREAD, &threadAfter);
+    sim_.SetFaultPlan(sim::FaultPlan{});
+    link().SetTimeoutSeconds(10);
+    if (!ok) return Fail(error, "delayed replies: " + Messages());
+    out.waitWallS = wall;
+    out.waitCpuFraction = (CpuSeconds(after) - CpuSeconds(before)) / wall;
+    out.waitCpuFractionMainThread = (CpuSeconds(threadAfter) - CpuSeconds(threadBefore)) / wall;
+    return true;
+  }
+
+  bool TimeoutInfluence(const Sizes& z, EngineResults& out, std::string& error) {
+    std::vector<double> short1, long3000;
+    for (int p = 0; p < z.timeoutPairs; ++p) {
+      for (int side = 0; side < 2; ++side) {
+        const bool shortFirst = p % 2 == 0;
+        const bool shortNow = (side == 0) == shortFirst;
+        link().SetTimeoutSeconds(shortNow ? 1 : 3000);
+        if (Batch(z.timeoutPerPair, [this] { return EngineQuad(); }, shortNow ? &short1 : &long3000) < 0)
+          return Fail(error, "timeout run: " + Messages());
+      }
+    }
+    link().SetTimeoutSeconds(10);
+    out.p50us_timeout1 = Us(Percentile(short1, 0.5));
+    out.p50us_timeout3000 = Us(Percentile(long3000, 0.5));
+    out.p50TimeoutRatio = out.p50us_timeout1 / out.p50us_timeout3000;
+    return true;
+  }
+
+  // A flash image of exactly 16 KiB: what the flash holds anyway (settings, point types) plus one
+  // record of non-zero bytes in the event message area sized to fill the rest, stored.
+  bool FillEepromImage(std::string& error) {
+    const bool ok = sim_.WithBrain([](sim::Brain& brain) {
+      const Bytes store = HexToBytes("000000000000FFFFF038000000000003");  // store-to-flash command
+      const auto stored = [&brain, &store] {
+        const auto reply = brain.Handle(store);
+        return reply && reply->size() >= 7 && ((*reply)[6] >> 4) == 0;
+      };
+      if (!stored()) return false;
+      const std::size_t base = brain.Image().size();
+      constexpr std::size_t kRecordHeader = 8;
+      if (base + kRecordHeader >= kImageBytes) return false;
+      Bytes data(kImageBytes - base - kRecordHeader);
+      for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i % 251 + 1);
+      return brain.Poke(sim::kMessagesBase, data) && stored() && brain.Image().size() == kImageBytes;
+    });
+    return ok || Fail(error, "the simulator's EEPROM image could not be filled to 16 KiB");
+  }
+
+  bool Jobs(const Sizes& z, EngineResults& out, std::string& error) {
+    if (!FillEepromImage(error)) return false;
+    RecordingEngine rec(link());
+    struct Job {
+      std::string name, what;
+      std::function<bool()> run;
+    };
+    const auto memRead = [&rec](bool blocks) {
+      std::string offset = kJobAddress, none;
+      return MemMapTransfer(rec, kJobQuadlets, offset, none, true, blocks, kDefaultMaxBytes).ok();
+    };
+    const std::vector<Job> jobs = {
+        {"eeprom_read_16k", "EEPROM image read, 16 KiB (probe + blocks of 1000 bytes)",
+         [&rec] {
+           return ProbeEepromAddress(rec) == kEepromProbeAddress &&
+                  ReadEepromImage(rec, kEepromProbeAddress, kDefaultMaxBytes, "02.01.00.07").ok;
+         }},
+        {"memread_4096_blocks", "4096-quadlet memory read in blocks of 1000 bytes",
+         [&memRead] { return memRead(true); }},
+        {"memread_4096_quads", "4096-quadlet memory read in quadlets", [&memRead] { return memRead(false); }},
+    };
+    for (const Job& job : jobs) {
+      JobResult r{job.name, job.what};
+      std::vector<double> wall, engine, floor, ratios;
+      for (int rep = 0; rep < z.jobRepeats; ++rep) {
+        // The job first, so its requests are known; its raw replay follows at once.
+        rec.Clear();
+        prompter_.Clear();
+        const auto start = Clock::now();
+        const bool ok = job.run();
+        const double jobS = Seconds(Clock::now() - start);
+        if (!ok || !prompter_.log.empty()) return Fail(error, job.name + ": " + Messages());
+        std::vector<Bytes> requests;
+        for (const std::string& hex : rec.Requests()) requests.push_back(HexToBytes(hex));
+        const auto rawStart = Clock::now();
+        for (const Bytes& request : requests)
+          if (!raw_.Transact(request)) return Fail(error, job.name + " raw replay: " + raw_.Error());
+        const double rawS = Seconds(Clock::now() - rawStart);
+        r.transactions = static_cast<std::int64_t>(requests.size());
+        wall.push_back(jobS * 1000);
+        engine.push_back(rec.EngineMs());
+        floor.push_back(rawS * 1000);
+        ratios.push_back(jobS / rawS);
+      }
+      r.wallMs = Median(wall);
+      r.engineMs = Median(engine);
+      r.floorMs = Median(floor);
+      r.ratio = Median(ratios);
+      out.jobs.push_back(r);
+    }
+    return true;
+  }
+
+  QTemporaryDir dir_;
+  sim::SimServer sim_;
+  ScriptedPrompter prompter_;
+  std::unique_ptr<Session> session_;
+  RawClient raw_;
+  TransactionLabels rawLabels_;
+  Bytes rawQuad_, rawBlock_;
+  double rawQuadRttUs_ = 0;
+};
+
+}  // namespace
+
+bool RunEngineBench(const Sizes& sizes, EngineResults& out, std::string& error) {
+  Bench bench;
+  const bool ok = bench.Setup(error) && bench.Run(sizes, out, error);
+  bench.Teardown();
+  return ok;
+}
+
+}  // namespace kestrio::bench
