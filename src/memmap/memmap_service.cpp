@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <string_view>
 
 #include "memmap/address.h"
 #include "memmap/transaction.h"
@@ -31,14 +32,27 @@ MemMapResult Refuse(Engine& engine, const std::string& text) {
   return r;
 }
 
-// The lines of a block read: "address:digits" per whole quadlet, or the bare digits.
+// Appends what PageAddress::Text gives, without a temporary per line.
+void AppendAddress(std::string& out, const PageAddress& a) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  out += a.high;
+  for (int shift = 12; shift >= 0; shift -= 4) out += kDigits[(a.low >> shift) & 0x0F];
+}
+
+// The lines of a block read: "address:digits" per whole quadlet, or the bare digits. Built in one
+// buffer: a large block has thousands of lines.
 std::string BlockText(const PageAddress& start, bool formatted, long byteCount, const std::string& reply) {
-  const std::string data = reply.substr(32, static_cast<std::size_t>(byteCount) * 2);
-  if (!formatted) return data;
+  const std::string_view data = std::string_view(reply).substr(32, static_cast<std::size_t>(byteCount) * 2);
+  if (!formatted) return std::string(data);
+  const auto lines = static_cast<std::size_t>(byteCount / 4);
   std::string out;
+  out.reserve(lines * (start.high.size() + 4 + 1 + 8 + 1));
   PageAddress a = start;
-  for (long q = 0; q < byteCount / 4; ++q) {
-    out += a.Text() + ":" + data.substr(static_cast<std::size_t>(q) * 8, 8) + "\n";
+  for (std::size_t q = 0; q < lines; ++q) {
+    AppendAddress(out, a);
+    out += ':';
+    out += data.substr(q * 8, 8);
+    out += '\n';
     a.Advance(4);
   }
   return out;
@@ -67,6 +81,7 @@ MemMapResult BlockPath(Engine& engine, PageAddress address, long quadlets, std::
   MemMapResult r;
   const bool write = !data.empty();
   long remaining = quadlets * 4;
+  if (!write) r.text.reserve(static_cast<std::size_t>(quadlets) * (formatted ? address.high.size() + 14 : 8));
   while (write ? !data.empty() : remaining > 0) {
     std::string chunk;
     long bytes = 0;
@@ -117,15 +132,18 @@ MemMapResult QuadletPath(Engine& engine, PageAddress address, long quadlets, std
       r.stopped = true;
       break;
     }
-    const std::string prefix = formatted ? at + ": " : std::string();
+    if (formatted) {
+      r.text += at;
+      r.text += ": ";
+    }
     if (s.judgement == Judgement::DeviceError) {
       ++r.deviceErrors;
-      r.text +=
-          prefix + "rcode " + NumberText(i) + ":" + ToHex(static_cast<std::uint64_t>(s.rcode), 1) + "\n";
+      r.text += "rcode " + NumberText(i) + ":" + ToHex(static_cast<std::uint64_t>(s.rcode), 1) + "\n";
     } else if (write) {
-      r.text += prefix + "quad " + NumberText(i) + " ok\n";
+      r.text += "quad " + NumberText(i) + " ok\n";
     } else {
-      r.text += prefix + engine.LastReply().substr(24, 8) + (formatted ? "\n" : "");
+      r.text += std::string_view(engine.LastReply()).substr(24, 8);
+      if (formatted) r.text += '\n';
     }
     address.Advance(4);
   }

@@ -3,9 +3,16 @@
 #include <QEventLoop>
 #include <QHostAddress>
 #include <QTimer>
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <utility>
+
+#if defined(Q_OS_UNIX)
+#include <poll.h>
+#include <sys/socket.h>
+#endif
 
 #include "protocol/convert.h"
 #include "protocol/hex.h"
@@ -34,6 +41,11 @@ constexpr qint64 kSocketBufferBytes = 256 * 1024;
 // The exit code our own wake-ups give the local event loop; any other code means someone outside
 // (the application quitting) asked every loop to end, and the wait must not start over.
 constexpr int kWakeCode = 0x4B57;
+
+// How long the engine may hold the thread in a blocking wait on the socket alone before it lets the
+// event loop run (see the header): short enough to go unnoticed in a window, long enough for a
+// reply on a local network.
+constexpr qint64 kDirectWaitMs = 5;
 
 }  // namespace
 
@@ -146,6 +158,7 @@ void Link::WaitUntil(const std::function<bool()>& done, const QElapsedTimer& clo
     if (loop.exec() != kWakeCode) break;
   }
   waitLoop_ = outer;
+  sinceEventLoop_.start();
 }
 
 bool Link::Connect(bool showMessage) {
@@ -235,9 +248,22 @@ void Link::SendAndAwaitReply(const std::string& packet, int tcode) {
     return;
   }
   const bool awaitReply = !IsResponseTcode(tcode);
-  AddMsg("\n\nSending " + PacketTypeName(tcode) + ": " + packet);
+  // The "Sending" line comes first in the log, before anything else this call logs; when nothing
+  // else is logged before the packet is on the wire, it is logged right after the send, so building
+  // it (and the window showing it) overlaps the brain's work instead of delaying the request.
+  bool sendingLogged = false;
+  const auto logSending = [&] {
+    if (sendingLogged) return;
+    sendingLogged = true;
+    const std::string& type = PacketTypeName(tcode);
+    std::string line;
+    line.reserve(11 + type.size() + packet.size());
+    line.append("\n\nSending ").append(type).append(": ").append(packet);
+    AddMsg(line);
+  };
   flags_.Clear();
   if (packet.empty()) {
+    logSending();
     lastOutcome_ = Outcome::Empty;
     SetTxRxTime(0);
     return;
@@ -246,9 +272,16 @@ void Link::SendAndAwaitReply(const std::string& packet, int tcode) {
 
   // The reconnect runs before this request takes the engine: Connect waits and sends its power-up
   // clear as transactions of their own. Inside Connect (this is its power-up clear) no second try.
-  ProbeConnection();
-  if (!IsConnected() && !connecting_) Connect(false);
+  if (!NothingPending()) {
+    logSending();
+    ProbeConnection();
+  }
+  if (!IsConnected() && !connecting_) {
+    logSending();
+    Connect(false);
+  }
   if (!IsConnected()) {
+    logSending();
     prompter_.Message(kNotConnectedText);
     StopScan(true);
     lastOutcome_ = Outcome::NotConnected;
@@ -264,11 +297,9 @@ void Link::SendAndAwaitReply(const std::string& packet, int tcode) {
   replyElapsed_ = 0;
   transactionClock_.start();
 
-  // One write per packet, pushed to the network at once.
-  const qint64 written =
-      tcpIOUnit.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-  tcpIOUnit.flush();
-  if (written != static_cast<qint64>(bytes.size())) {
+  const qint64 sent = SendDirect(bytes);
+  logSending();
+  if (sent != static_cast<qint64>(bytes.size()) && !WriteRest(bytes, sent)) {
     awaiting_ = false;
     prompter_.Message(kNotConnectedText);
     StopScan(true);
@@ -282,8 +313,7 @@ void Link::SendAndAwaitReply(const std::string& packet, int tcode) {
     return;
   }
 
-  WaitUntil([this] { return replied_ || !IsConnected(); }, transactionClock_,
-            static_cast<qint64>(timeoutSeconds_) * 1000);
+  AwaitReply();
   awaiting_ = false;
   const int label = std::exchange(outstandingLabel_, -1);
 
@@ -302,8 +332,7 @@ void Link::SendAndAwaitReply(const std::string& packet, int tcode) {
   }
   if (!IsLateReplyInProgress(label)) DropPending();
   lastOutcome_ = Outcome::TimedOut;
-  prompter_.Message("The timeout of: " + NumberText(timeoutSeconds_) +
-                    " expired without receiving a reply.");
+  prompter_.Message("The timeout of: " + NumberText(timeoutSeconds_) + " expired without receiving a reply.");
   StopScan(false);
 }
 
@@ -314,19 +343,79 @@ bool Link::IsLateReplyInProgress(int label) const {
   return IsResponseTcode(PacketTcode(pending_)) && PacketLabel(pending_) == label;
 }
 
+qint64 Link::SendDirect(const Bytes& bytes) {
+#if defined(Q_OS_UNIX)
+  // With nothing queued in Qt's write buffer, the packet goes straight to the socket: Qt's buffered
+  // write would arm and disarm its write notifier around the same send, waking the event loop
+  // twice. Nothing here emits a signal or logs: errors are left for Qt to meet (WriteRest).
+  const qintptr fd = tcpIOUnit.socketDescriptor();
+  if (fd < 0 || tcpIOUnit.bytesToWrite() != 0) return 0;
+  ssize_t sent = -1;
+  do {
+    sent = ::send(static_cast<int>(fd), bytes.data(), bytes.size(), MSG_NOSIGNAL);
+  } while (sent < 0 && errno == EINTR);
+  return sent > 0 ? static_cast<qint64>(sent) : 0;
+#else
+  Q_UNUSED(bytes);
+  return 0;
+#endif
+}
+
+bool Link::WriteRest(const Bytes& bytes, qint64 from) {
+  // Whatever the socket did not take (a full send buffer, an error) goes through Qt, pushed to the
+  // network at once; Qt meets any error itself and reports it as it always has.
+  const auto size = static_cast<qint64>(bytes.size()) - from;
+  const qint64 written = tcpIOUnit.write(reinterpret_cast<const char*>(bytes.data()) + from, size);
+  tcpIOUnit.flush();
+  return written == size;
+}
+
+void Link::AwaitReply() {
+  const qint64 limitMs = static_cast<qint64>(timeoutSeconds_) * 1000;
+  const auto done = [this] { return replied_ || !IsConnected(); };
+  // First a short blocking wait on the socket alone (no CPU, no event-loop round trip), while the
+  // event loop ran less than kDirectWaitMs ago; Qt reads what arrives and announces it as usual.
+  if (sinceEventLoop_.isValid()) {
+    quietWait_ = true;
+    while (!done()) {
+      const qint64 left =
+          std::min(kDirectWaitMs - sinceEventLoop_.elapsed(), limitMs - transactionClock_.elapsed());
+      if (left <= 0) break;
+      tcpIOUnit.waitForReadyRead(static_cast<int>(left));
+      // Bytes Qt took without announcing them (it does not announce inside its own readyRead).
+      OnDataArrival();
+    }
+    quietWait_ = false;
+  }
+  // The rest of the wait runs the event loop, so windows stay responsive.
+  if (!done()) WaitUntil(done, transactionClock_, limitMs);
+}
+
+bool Link::NothingPending() const {
+  if (tcpIOUnit.state() != QAbstractSocket::ConnectedState) return false;
+#if defined(Q_OS_UNIX)
+  // A plain zero-time poll: no bytes and no close waiting, nothing queued by Qt to go out.
+  pollfd p{static_cast<int>(tcpIOUnit.socketDescriptor()), POLLIN, 0};
+  return p.fd >= 0 && tcpIOUnit.bytesToWrite() == 0 && ::poll(&p, 1, 0) == 0;
+#else
+  return false;
+#endif
+}
+
 void Link::ProbeConnection() {
   if (tcpIOUnit.state() != QAbstractSocket::ConnectedState) return;
   // A close the peer sent while the program was idle may not have been noticed yet: look at the
   // socket once, without waiting, so a dropped connection is reopened instead of written into.
   // Bytes found on the way are handled as any arrival (nothing is outstanding yet).
-  probing_ = true;
+  quietWait_ = true;
   tcpIOUnit.waitForReadyRead(0);
-  probing_ = false;
+  quietWait_ = false;
 }
 
 void Link::OnDataArrival() {
-  while (tcpIOUnit.bytesAvailable() > 0) {
-    const QByteArray chunk = tcpIOUnit.read(kReadChunkBytes);
+  for (qint64 available = tcpIOUnit.bytesAvailable(); available > 0; available = tcpIOUnit.bytesAvailable()) {
+    // Asking for exactly what is buffered (up to the chunk) spares Qt a chunk-sized allocation.
+    const QByteArray chunk = tcpIOUnit.read(std::min(available, kReadChunkBytes));
     if (chunk.isEmpty()) break;
     pending_ += BytesToHex(reinterpret_cast<const std::uint8_t*>(chunk.constData()),
                            static_cast<std::size_t>(chunk.size()));
@@ -338,8 +427,13 @@ void Link::ProcessPending() {
   while (!pending_.empty()) {
     const std::size_t needed = WholePacketLength(pending_);
     if (needed == 0 || pending_.size() < needed) return;  // the rest is still on its way
-    std::string packet = pending_.substr(0, needed);
-    pending_.erase(0, needed);
+    std::string packet;
+    if (needed == pending_.size()) {
+      packet.swap(pending_);  // the usual case: exactly one packet at hand
+    } else {
+      packet = pending_.substr(0, needed);
+      pending_.erase(0, needed);
+    }
     StorePacket(packet);
   }
 }
@@ -350,13 +444,15 @@ void Link::StorePacket(const std::string& packet) {
   const bool isReply = awaiting_ && !replied_ &&
                        (outstandingLabel_ < 0 || !IsKnownTcode(PacketTcode(packet)) ||
                         PacketLabel(packet) == outstandingLabel_);
-  if (!isReply) {
-    // Described like any packet, judged on its own: it says nothing about the request outstanding.
-    ReplyFlags scratch;
-    AddMsg("\nReceived:  " + packet + DescribePacket(packet, scratch));
-    return;
-  }
-  AddMsg("\nReceived:  " + packet + DescribePacket(packet, flags_));
+  // Described like any packet; one that is not the reply is judged on its own: it says nothing
+  // about the request outstanding.
+  ReplyFlags scratch;
+  const std::string description = DescribePacket(packet, isReply ? flags_ : scratch);
+  std::string line;
+  line.reserve(12 + packet.size() + description.size());
+  line.append("\nReceived:  ").append(packet).append(description);
+  AddMsg(line);
+  if (!isReply) return;
   lastReply_ = packet;
   replied_ = true;
   replyElapsed_ = static_cast<double>(transactionClock_.nsecsElapsed()) / 1e9;
@@ -378,8 +474,9 @@ void Link::OnSocketStateChanged() {
 void Link::OnSocketError(QAbstractSocket::SocketError error) {
   // The peer closing the connection is an ordinary close, not a fault: the next request reconnects.
   if (error == QAbstractSocket::RemoteHostClosedError) return;
-  // The zero-time look of ProbeConnection reports its expiry as an error; it is none.
-  if (probing_ && error == QAbstractSocket::SocketTimeoutError) return;
+  // The engine's own bounded looks at the socket (ProbeConnection, the first part of a wait)
+  // report their expiry as an error; it is none.
+  if (quietWait_ && error == QAbstractSocket::SocketTimeoutError) return;
   errorState_ = true;
   emit beep();
   AddMsg("\n" + kAsterisks);

@@ -2,10 +2,18 @@
 // The one TCP connection to the brain and the request/reply engine that runs over it.
 //
 // How a transaction behaves (the guarantees every service and window relies on):
-// - Waiting uses no CPU. SendAndAwaitReply and Connect wait on a local QEventLoop woken by a
-//   single-shot QTimer, by the socket's arrivals and by its state changes; elapsed time comes from
-//   QElapsedTimer (monotonic, so a wait across midnight or a clock change still ends on time). The
-//   event loop keeps running, so windows stay responsive while a request is outstanding.
+// - Waiting uses no CPU, and the engine's waiting never holds the event loop off for more than
+//   5 ms. A reply is first awaited in a blocking wait on the socket alone
+//   (QTcpSocket::waitForReadyRead: the thread sleeps in poll(); Qt reads and announces arrivals as
+//   usual), but only until 5 ms after the engine's own last event-loop wait ended, and never past
+//   the timeout. The rest of the wait, and Connect's, run a local QEventLoop woken by a single-shot
+//   QTimer, by the socket's arrivals and by its state changes, so windows stay responsive through
+//   a long wait and a run of quick transactions still lets the event loop run at least every 5 ms.
+//   (A design choice: a reply on a local network then costs no event-loop round trip, half the
+//   system calls of waiting on the event loop; window events wait at most 5 ms behind the engine.
+//   A peer served by this thread's own event loop, as in test rigs, answers only once that loop
+//   runs: 5 ms later per transaction.) Elapsed time comes from QElapsedTimer (monotonic, so a wait
+//   across midnight or a clock change still ends on time).
 // - Never re-entrant. While a transaction (or a connection attempt) waits, Busy() is true and
 //   busyChanged(true) has been emitted. A SendAndAwaitReply made meanwhile (a scan tick, a click)
 //   is refused: it logs "\nRequest refused - another transaction is still waiting for its reply.",
@@ -33,9 +41,12 @@
 //   swallows the next request's reply. Completed, it is an ordinary late reply (ignored above).
 // - An empty packet (a builder rejected its input) is logged and never put on the wire; the call
 //   returns at once with Outcome::Empty.
-// - Each packet goes out in one write() and the socket has QAbstractSocket::LowDelayOption set.
+// - Each packet goes out in one write and the socket has QAbstractSocket::LowDelayOption set. When
+//   Qt holds no unsent bytes the packet is sent on the socket's descriptor directly (the socket is
+//   never read behind Qt's back); whatever the socket does not take goes through QTcpSocket::write.
 // - When the connection has dropped (checked by a zero-time look at the socket just before
-//   sending, so a close that arrived while idle is noticed), SendAndAwaitReply reconnects silently
+//   sending, so a close that arrived while idle is noticed; a plain poll(), handed to Qt only when
+//   something is there), SendAndAwaitReply reconnects silently
 //   (Connect(false), which sends its own power-up clear); if still not connected it shows "**NOT
 //   CONNECTED**", and when a scan runs sets StopRequested and toggles the scan off. The reply flags are
 //   cleared again after the reconnect so a failed power-up clear is not taken for this request's failure.
@@ -58,6 +69,7 @@
 #include <functional>
 #include <string>
 
+#include "protocol/hex.h"
 #include "protocol/packet.h"
 #include "protocol/prompter.h"
 #include "transport/engine.h"
@@ -139,7 +151,16 @@ class Link : public QObject, public Engine {
  private:
   class BusyScope;
 
+  // True when the socket is connected and a zero-time look finds nothing arrived (no bytes, no
+  // close) and nothing waiting to go out: the look of ProbeConnection would find nothing to do.
+  bool NothingPending() const;
   void ProbeConnection();
+  // Sends what the socket takes at once, directly; the bytes sent (0 when Qt holds unsent bytes).
+  qint64 SendDirect(const Bytes& bytes);
+  // Writes bytes[from..] through QTcpSocket; false when the socket would not take them.
+  bool WriteRest(const Bytes& bytes, qint64 from);
+  // Waits for the outstanding request's reply, the connection's end or the timeout.
+  void AwaitReply();
   void OnDataArrival();
   void OnSocketError(QAbstractSocket::SocketError error);
   void OnSocketStateChanged();
@@ -178,7 +199,7 @@ class Link : public QObject, public Engine {
   bool stopRequested_ = false;
 
   bool busy_ = false;
-  bool probing_ = false;       // inside ProbeConnection
+  bool quietWait_ = false;     // inside a bounded blocking look at the socket
   bool connecting_ = false;    // inside Connect: its power-up clear must not reconnect again
   bool awaiting_ = false;      // a request waits for its reply
   int outstandingLabel_ = -1;  // its label; -1 accepts any packet
@@ -186,6 +207,7 @@ class Link : public QObject, public Engine {
   double replyElapsed_ = 0.0;
   QElapsedTimer transactionClock_;
   QEventLoop* waitLoop_ = nullptr;
+  QElapsedTimer sinceEventLoop_;  // since the engine's last wait on the event loop ended
 
   std::function<bool()> isScanning_;
   std::function<void()> toggleScanning_;
