@@ -5,6 +5,7 @@
 // Input layout: byte 0 holds options (bit 0: split the rest by packet headers as the listener
 // does, otherwise by a length byte before each request; bit 1: send the power-up clear first);
 // byte 1 sets the brain's clock. The rest is the requests.
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 
@@ -51,8 +52,10 @@ void Exchange(kestrio::sim::Brain& brain, const Bytes& request) {
   KESTRIO_FUZZ_CHECK(reply->size() <= 16 + 0x10000);
   KESTRIO_FUZZ_CHECK(((*reply)[3] >> 4) == expected);
   KESTRIO_FUZZ_CHECK(((*reply)[2] >> 2) == (request[2] >> 2));
-  const std::string hex = kestrio::BytesToHex(*reply);
-  KESTRIO_FUZZ_CHECK(kestrio::PacketLength(hex) == hex.size());
+  // The program frames a reply by its header alone, so only the header goes to hex text: a 64 KiB
+  // block reply turned whole into digits cost more than everything else the input did.
+  const std::string hex = kestrio::BytesToHex(reply->data(), std::min<std::size_t>(reply->size(), 16));
+  KESTRIO_FUZZ_CHECK(kestrio::WholePacketLength(hex) == 2 * reply->size());
   if (expected == kestrio::kReadBlockResponse) {
     const std::size_t asked = (std::size_t{request[12]} << 8) | request[13];
     const std::size_t got = (std::size_t{(*reply)[12]} << 8) | (*reply)[13];
@@ -74,7 +77,11 @@ void Exchange(kestrio::sim::Brain& brain, const Bytes& request) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzInput in(data, size);
   const std::uint8_t options = in.Byte();
-  kestrio::sim::Brain brain;
+  // One brain for the process, reset to a new one's state per input: building its memory map
+  // afresh took most of each execution. Requests still get buffers of their exact size, so a read
+  // past one stays visible to AddressSanitizer.
+  static kestrio::sim::Brain brain;
+  brain.Reset();
   brain.SetElapsedMs(std::uint64_t{in.Byte()} * 997);
   if (options & 2) {
     Exchange(brain, kestrio::HexToBytes("000004000000FFFFF038000000000001"));

@@ -1,11 +1,11 @@
 #include "memmap/eeprom_image.h"
 
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <system_error>
 
 #include "memmap/address.h"
+#include "memmap/atomic_file.h"
 #include "memmap/memmap_service.h"
 #include "protocol/convert.h"
 #include "protocol/hex.h"
@@ -275,30 +275,7 @@ bool WriteDataFile(const std::filesystem::path& path, const std::string& text, s
   std::string line = text;
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
   line += "\n";
-
-  std::random_device seed;
-  std::filesystem::path temp = path;
-  temp += ".tmp" + std::to_string(seed());
-  std::error_code ec;
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (out) out.write(line.data(), static_cast<std::streamsize>(line.size()));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::filesystem::remove(temp, ec);
-      error = "Could not save " + path.string() + "; the old file is unchanged.";
-      return false;
-    }
-  }
-  std::filesystem::rename(temp, path, ec);
-  if (ec) {
-    std::error_code ignored;
-    std::filesystem::remove(temp, ignored);
-    error = "Could not save " + path.string() + " (" + ec.message() + "); the old file is unchanged.";
-    return false;
-  }
-  return true;
+  return AtomicSave(path.string(), line, error);
 }
 
 bool SaveDataFile(Prompter& ui, const std::filesystem::path& path, const std::string& text) {

@@ -57,6 +57,9 @@ struct Brain::Area {
   bool writable;
   bool flash;  // kept by the store command and the EEPROM image
   Bytes mem;
+  // Stored into by a write, a restore or Poke since the last reset. Generated areas are rebuilt
+  // whole before every read, so Generate needs no mark.
+  bool dirty = false;
 };
 
 Brain::Brain(Rack rack) : rack_(std::move(rack)) {
@@ -80,6 +83,24 @@ Brain::Brain(Rack rack) : rack_(std::move(rack)) {
   add(Kind::Ram, "alarms", kAlarmsBase, 4 + 64 * 128, true, true, true);
   add(Kind::Ram, "event messages", kMessagesBase, 128 * 192, true, true, true);
   add(Kind::Ram, "serial events", kSerialBase, 32 * 112 + 32 * 4, true, true, true);
+  pointConfig_ = FindArea(kPointConfigBase);
+  ResetLive();
+}
+
+void Brain::Reset() {
+  flash_.reset();
+  statePath_.clear();
+  pucPending_ = true;
+  outputs_ = 0;
+  inputOverride_.reset();
+  lastError_ = kNoError;
+  lastErrorLabel_ = lastErrorSource_ = 0;
+  lastErrorOffset_ = 0;
+  ip_ = 0x7F000001;
+  mask_ = 0xFF000000;
+  gateway_ = 0;
+  elapsedMs_ = 0;
+  calibrations_ = 0;
   ResetLive();
 }
 
@@ -101,10 +122,7 @@ void Brain::SetNetwork(std::uint32_t ip, std::uint32_t mask, std::uint32_t gatew
 
 std::int32_t Brain::PointType(int point) const {
   if (point < 0 || point >= kPoints) return kNoPointType;
-  for (const Area* a : areas_)
-    if (a->kind == Kind::PointConfig)
-      return static_cast<std::int32_t>(GetU32(a->mem.data() + kPointRecord * point + 4));
-  return kNoPointType;
+  return static_cast<std::int32_t>(GetU32(pointConfig_->mem.data() + kPointRecord * point + 4));
 }
 
 std::optional<Bytes> Brain::Handle(const Bytes& request) {
@@ -186,6 +204,7 @@ Brain::Result Brain::Read(Area& a, std::uint32_t offset, std::uint32_t length, B
 
 Brain::Result Brain::Write(Area& a, std::uint32_t offset, const Bytes& data, bool quadlet) {
   if (!a.writable) return {kRcodeType, kErrInvalidCommand};
+  a.dirty = true;
   switch (a.kind) {
     case Kind::Command:
       if (offset != 0 || data.size() != 4) return {kRcodeType, kErrInvalidLength};
@@ -227,7 +246,7 @@ Brain::Result Brain::WriteAnalogOut(std::uint32_t offset, const Bytes& data) {
 }
 
 Brain::Result Brain::WritePointConfig(std::uint32_t offset, const Bytes& data) {
-  Area* a = FindArea(kPointConfigBase);
+  Area* a = pointConfig_;
   Bytes next = a->mem;
   std::copy(data.begin(), data.end(), next.begin() + offset);
   const std::uint32_t end = offset + static_cast<std::uint32_t>(data.size());
@@ -249,8 +268,7 @@ Brain::Result Brain::WritePointConfig(std::uint32_t offset, const Bytes& data) {
 }
 
 void Brain::ApplyPointType(int point, std::int32_t code) {
-  Area* a = FindArea(kPointConfigBase);
-  std::uint8_t* rec = a->mem.data() + kPointRecord * point;
+  std::uint8_t* rec = pointConfig_->mem.data() + kPointRecord * point;
   PutU32(rec + 4, static_cast<std::uint32_t>(code));
   auto range = rack_.Range(point, code);
   PutFloat(rec + 20, range ? range->to : 0.0f);
@@ -303,11 +321,15 @@ Brain::Result Brain::RunCommand(std::uint32_t value) {
 }
 
 void Brain::ResetLive() {
-  for (Area* a : areas_) std::fill(a->mem.begin(), a->mem.end(), std::uint8_t{0});
+  // An area nothing was stored into still holds zeros or the factory values written below.
+  for (Area* a : areas_) {
+    if (!a->dirty) continue;
+    std::fill(a->mem.begin(), a->mem.end(), std::uint8_t{0});
+    a->dirty = false;
+  }
   outputs_ = 0;
-  Area* pc = FindArea(kPointConfigBase);
   for (int p = 0; p < kPoints; ++p) {
-    PutU32(pc->mem.data() + kPointRecord * p,
+    PutU32(pointConfig_->mem.data() + kPointRecord * p,
            static_cast<std::uint32_t>(rack_.slotList[p / kPointsPerSlot].moduleCode));
     ApplyPointType(p, rack_.InitialPointType(p));
   }
@@ -334,6 +356,7 @@ void Brain::Restore(const Snapshot& s) {
     if (!a->flash) continue;
     if (i >= s.size() || s[i].size() != a->mem.size()) return;
     const Bytes& copy = s[i++];
+    a->dirty = true;
     if (a->kind != Kind::PointConfig) {
       a->mem = copy;
       continue;
@@ -531,6 +554,7 @@ bool Brain::Peek(std::uint64_t address, std::size_t length, Bytes& out) {
 bool Brain::Poke(std::uint64_t address, const Bytes& data) {
   Area* a = FindArea(address);
   if (!a || address - a->base + data.size() > a->size) return false;
+  a->dirty = true;
   std::copy(data.begin(), data.end(), a->mem.begin() + static_cast<std::ptrdiff_t>(address - a->base));
   return true;
 }

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "protocol/convert.h"
 #include "protocol/packet.h"
@@ -343,6 +346,57 @@ TEST(SimBrain, EepromImageCopiesTheFlashAndWritesBackThroughRecordAddresses) {
     ASSERT_EQ(RcodeOf(Do(fresh, WriteBlock(r.address, BytesToHex(r.data)))), 0) << ToHex(r.address, 12);
   ASSERT_EQ(RcodeOf(Do(fresh, WriteQuad(kCommandAddr, kCmdStore))), 0);
   EXPECT_EQ(BytesToHex(fresh.Image()), BytesToHex(image));
+}
+
+// A reused brain must not carry anything from its previous session: the fuzzer relies on it, and
+// the restart command clears only what was written since.
+TEST(SimBrain, ResetComesBackAsANewBrain) {
+  const std::vector<std::pair<std::uint64_t, std::size_t>> areas = {
+      {kSettingsBase, kSettingsSize},   {kStatusBase, kStatusSize},      {kImageBase, 256},
+      {kDigitalStatesBase, 8},          {kAnalogValuesBase, 4 * 64},     {kAnalogOutBase, 64 * 64},
+      {kPointConfigBase, 64 * 64},      {kDigitalEventsBase, 64 * 64},   {kTimersBase, 64 * 128},
+      {kCalibrationBase, 512},          {kAlarmsBase, 4 + 64 * 128},     {kMessagesBase, 128 * 192},
+      {kSerialBase, 32 * 112 + 32 * 4}};
+  auto snapshot = [&](Brain& b) {
+    std::string all;
+    for (auto [base, size] : areas) {
+      Bytes out;
+      EXPECT_TRUE(b.Peek(base, size, out)) << ToHex(base, 12);
+      all += BytesToHex(out) + "|";
+    }
+    return all + std::to_string(b.PowerUpClearPending()) + std::to_string(b.FlashEmpty()) +
+           std::to_string(b.Calibrations()) + std::to_string(b.DigitalOutputs()) +
+           std::to_string(b.LastErrorCode());
+  };
+  Brain fresh;
+  const std::string expected = snapshot(fresh);
+
+  Brain b;
+  b.SetNetwork(0x0A000002, 0xFFFFFF00, 0x0A000001);
+  b.SetElapsedMs(12345);
+  b.SetDigitalInputOverride(0xFF);
+  Puc(b);
+  ASSERT_EQ(RcodeOf(Do(b, WriteBlock(kSettingsBase + 0x100, "0102030405"))), 0);
+  ASSERT_EQ(RcodeOf(Do(b, WriteBlock(kPointConfigBase + 64 * 5 + 48, "50756D7000"))), 0);
+  ASSERT_EQ(RcodeOf(Do(b, WriteQuad(kPointConfigBase + 64 * 9 + 4, 65))), 0);
+  ASSERT_EQ(RcodeOf(Do(b, WriteBlock(kMessagesBase + 192 * 3, "48656C6C6F"))), 0);
+  ASSERT_EQ(RcodeOf(Do(b, WriteBlock(kDigitalOutBase, "00000000000000F00000000000000000"))), 0);
+  ASSERT_EQ(RcodeOf(Do(b, WriteQuad(kCommandAddr, kCmdStore))), 0);
+  ASSERT_TRUE(b.Poke(kSerialBase + 8, Bytes{1, 2, 3}));
+  ASSERT_TRUE(b.Poke(kStatusBase, Bytes{9, 9, 9, 9}));
+  ASSERT_EQ(RcodeOf(Do(b, ReadQuad(kCalibrationBase + 0x14))), 0);
+  EXPECT_EQ(RcodeOf(Do(b, ReadQuad(0xFFFFF0000000))), kRcodeAddress);
+  ASSERT_NE(snapshot(b), expected);
+
+  b.Reset();
+  EXPECT_EQ(snapshot(b), expected);
+  // And again after a restart brought the stored configuration back into the live areas.
+  Puc(b);
+  ASSERT_EQ(RcodeOf(Do(b, WriteBlock(kTimersBase + 128, "00000000000000FF"))), 0);
+  ASSERT_EQ(RcodeOf(Do(b, WriteQuad(kCommandAddr, kCmdStore))), 0);
+  ASSERT_EQ(RcodeOf(Do(b, WriteQuad(kCommandAddr, kCmdRestart))), 0);
+  b.Reset();
+  EXPECT_EQ(snapshot(b), expected);
 }
 
 TEST(SimBrain, CalibrationReadsSucceed) {
