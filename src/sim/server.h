@@ -30,10 +30,10 @@ struct FaultPlan {
 };
 
 struct SimOptions {
-  std::string rackFile;   // empty: the default rack
-  std::string stateFile;  // empty: the flash lives in memory only
+  std::string rackFile{};   // empty: the default rack
+  std::string stateFile{};  // empty: the flash lives in memory only
   bool verbose = false;   // log each request and reply on stderr
-  FaultPlan faults;
+  FaultPlan faults{};
 };
 
 class SimServer {

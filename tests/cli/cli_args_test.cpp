@@ -6,7 +6,7 @@
 
 #include "cli/cli.h"
 #include "cli/json.h"
-#include "cli/json_check.h"
+#include "support/json_check.h"
 
 namespace kestrio::cli {
 namespace {
@@ -107,7 +107,7 @@ TEST(CliArgs, DecodeNeedsNoBrainAndReadsStdinOnDash) {
 
   const Ran json = RunTool({"--json", "decode", "0000 0440 0000 FFFF F030 0004", "0000042"});
   EXPECT_EQ(json.exit, 0);
-  EXPECT_TRUE(test::JsonCheck::IsObject(json.out)) << json.out;
+  EXPECT_TRUE(test::IsJsonObject(json.out)) << json.out;
   EXPECT_NE(json.out.find("\"hex\":\"000004400000FFFFF0300004\""), std::string::npos) << json.out;
   EXPECT_NE(json.out.find("\"problems\":[\""), std::string::npos) << "the cut-off packet has a problem";
 }
@@ -125,9 +125,9 @@ TEST(CliJson, StringsAreEscapedIntoValidJson) {
   JsonObject o;
   o.Str("k\"ey", "v").Num("n", -3).Bool("b", false).Raw("a", JsonStringArray({"x", "\n"}));
   EXPECT_EQ(o.Text(), "{\"k\\\"ey\":\"v\",\"n\":-3,\"b\":false,\"a\":[\"x\",\"\\n\"]}");
-  EXPECT_TRUE(test::JsonCheck::IsObject(o.Text()));
-  EXPECT_FALSE(test::JsonCheck::IsObject("{\"a\":1,}"));
-  EXPECT_FALSE(test::JsonCheck::IsObject("{a:1}"));
+  EXPECT_TRUE(test::IsJsonObject(o.Text()));
+  EXPECT_FALSE(test::IsJsonObject("{\"a\":1,}"));
+  EXPECT_FALSE(test::IsJsonObject("{a:1}"));
 }
 
 }  // namespace

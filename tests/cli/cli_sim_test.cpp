@@ -1,16 +1,17 @@
 // kestrio-cli's commands run in-process against the simulated brain over loopback TCP.
-#include <gtest/gtest.h>
-
-#include <QTemporaryDir>
+#include "support/sim_session.h"
+// clang-format off
 #include <fstream>
 #include <sstream>
 
 #include "cli/cli.h"
-#include "cli/json_check.h"
-#include "sim/server.h"
+#include "support/json_check.h"
+// clang-format on
 
 namespace kestrio::cli {
 namespace {
+
+using kestrio::test::Count;
 
 struct Ran {
   int exit;
@@ -24,55 +25,30 @@ std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
-std::size_t Count(const std::string& text, const std::string& what) {
-  std::size_t n = 0;
-  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-  return n;
-}
-
-class CliSimTest : public ::testing::Test {
+class CliSimTest : public kestrio::test::SimSession {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(dir_.isValid());
-    ASSERT_TRUE(sim_.Start("127.0.0.1", 0)) << sim_.Error();
+    SimSession::SetUp();
+    ASSERT_TRUE(StartSim()) << sim_->Error();
   }
-  void TearDown() override { sim_.Stop(); }
-
-  std::string Host() const { return "127.0.0.1:" + std::to_string(sim_.Port()); }
-  std::string Path(const char* name) const { return dir_.filePath(name).toStdString(); }
-
   // Runs the tool against the simulator with the given arguments after --host.
   Ran RunTool(std::vector<std::string> args) {
-    args.insert(args.begin(), {"--host", Host(), "--timeout", "5"});
+    args.insert(args.begin(), {"--host", SimHost(), "--timeout", "5"});
     std::ostringstream out, err;
     const int exit = RunCli(args, {}, out, err);
     return {exit, out.str(), err.str()};
   }
-
-  QTemporaryDir dir_;
-  sim::SimServer sim_;
 };
 
 TEST_F(CliSimTest, StatusPrintsEveryFieldWithTheWindowsLabels) {
   const Ran r = RunTool({"status"});
   ASSERT_EQ(r.exit, 0) << r.err;
   EXPECT_EQ(r.err, "");
-  EXPECT_EQ(r.out,
-            "Power-Up Clear: already sent\n"  // the connection sent the power-up clear
-            "Processor Status: clear\n"
-            "Loader Revision: 01.00.00.03\n"
-            "Kernel Revision: 02.01.00.07\n"
-            "I/O Unit Type: 4B\n"
-            "Hardware Revision: 1/0/7\n"
-            "RAM Size: 8388608\n"
-            "MAC Address: 02-4B-45-53-54-01\n"
-            "TCP/IP Address: 127.0.0.1\n"
-            "Subnet Mask: 255.0.0.0\n"
-            "Default Gateway: 0.0.0.0\n"
-            "Code: 0: No error.\n"
-            "Transaction Label: 0\n"
-            "Source Address: 0\n"
-            "Destination Offset: 0\n");
+  // The fields' decoding is the status service's test; here, the window's labels, one line each.
+  EXPECT_TRUE(r.out.starts_with("Power-Up Clear: already sent\nProcessor Status: clear\n")) << r.out;
+  EXPECT_NE(r.out.find("\nMAC Address: 02-4B-45-53-54-01\nTCP/IP Address: 127.0.0.1\n"), std::string::npos);
+  EXPECT_TRUE(r.out.ends_with("\nDestination Offset: 0\n"));
+  EXPECT_EQ(Count(r.out, "\n"), 15u);
 }
 
 TEST_F(CliSimTest, ReadPrintsTheWindowsLinesAndAFailedReadShowsTheBrainsError) {
@@ -137,7 +113,7 @@ TEST_F(CliSimTest, ConfirmedCommandsNeedYesAndSendNothingWithoutIt) {
 }
 
 TEST_F(CliSimTest, ATransactionWithoutReplyFailsWithTheProgramsMessages) {
-  sim_.SetFaultPlan({.dropEvery = 2});  // the power-up clear is answered, the next request is not
+  sim_->SetFaultPlan({.dropEvery = 2});  // the power-up clear is answered, the next request is not
   Ran r = RunTool({"--timeout", "1", "--yes", "command", "store"});
   EXPECT_EQ(r.exit, 1);
   EXPECT_EQ(r.out, "");
@@ -145,26 +121,17 @@ TEST_F(CliSimTest, ATransactionWithoutReplyFailsWithTheProgramsMessages) {
       << r.err;
   EXPECT_NE(r.err.find("WARNING!!: EEProm Store not successful.\n"), std::string::npos) << r.err;
 
-  r = RunTool({"--timeout", "1", "read", "FFFFF0300000", "4"});
-  EXPECT_EQ(r.exit, 1);
-  EXPECT_EQ(r.out, "");
-  EXPECT_NE(r.err.find("Error getting data (MemMapData function). Error number:  1"), std::string::npos);
-
-  r = RunTool({"--timeout", "1", "status"});
-  EXPECT_EQ(r.exit, 1);
-  EXPECT_EQ(r.out, "");
-  EXPECT_NE(r.err.find("FATAL ERROR -- Could not get Status Info."), std::string::npos);
-
+  // (Each service's own words for a missing reply are its test; the tool only passes them on.)
   r = RunTool({"--timeout", "1", "--json", "send", "000004400000FFFFF0300004"});
   EXPECT_EQ(r.exit, 1);
-  EXPECT_TRUE(test::JsonCheck::IsObject(r.out)) << r.out;
+  EXPECT_TRUE(test::IsJsonObject(r.out)) << r.out;
   EXPECT_NE(r.out.find("\"ok\":false"), std::string::npos);
   EXPECT_EQ(r.out.find("\"reply\""), std::string::npos) << "no reply came, so none is printed";
 }
 
 TEST_F(CliSimTest, ARefusedConnectionExitsOneWithTheProgramsMessage) {
-  const std::string host = Host();
-  sim_.Stop();
+  const std::string host = SimHost();
+  sim_->Stop();
   for (bool json : {false, true}) {
     std::vector<std::string> args = {"--host", host, "--timeout", "5", "status"};
     if (json) args.insert(args.begin(), "--json");
@@ -172,7 +139,7 @@ TEST_F(CliSimTest, ARefusedConnectionExitsOneWithTheProgramsMessage) {
     EXPECT_EQ(RunCli(args, {}, out, err), 1);
     EXPECT_NE(err.str().find("Could not connect to: " + host), std::string::npos) << err.str();
     if (json) {
-      EXPECT_TRUE(test::JsonCheck::IsObject(out.str())) << out.str();
+      EXPECT_TRUE(test::IsJsonObject(out.str())) << out.str();
       EXPECT_NE(out.str().find("\"messages\":[\"Could not connect to: "), std::string::npos) << out.str();
     } else {
       EXPECT_EQ(out.str(), "");
@@ -182,13 +149,13 @@ TEST_F(CliSimTest, ARefusedConnectionExitsOneWithTheProgramsMessage) {
 
 TEST_F(CliSimTest, HostComesFromTheEnvironmentUnlessGiven) {
   std::ostringstream out, err;
-  CliEnvironment env{Host(), nullptr};
+  CliEnvironment env{SimHost(), nullptr};
   EXPECT_EQ(RunCli({"read", "FFFFF030001C"}, env, out, err), 0) << err.str();
   EXPECT_EQ(out.str(), "FFFFF030001C:02010007\n");
   // --host wins over the environment.
   env.host = "127.0.0.1:1";
   std::ostringstream out2, err2;
-  EXPECT_EQ(RunCli({"--host", Host(), "read", "FFFFF030001C"}, env, out2, err2), 0) << err2.str();
+  EXPECT_EQ(RunCli({"--host", SimHost(), "read", "FFFFF030001C"}, env, out2, err2), 0) << err2.str();
 }
 
 TEST_F(CliSimTest, SendPrintsReplyDescriptionAndRoundTrip) {
@@ -228,7 +195,7 @@ TEST_F(CliSimTest, EveryCommandPrintsOneJsonObject) {
     const Ran r = RunTool(args);
     std::string line;
     for (const auto& a : args) line += a + " ";
-    EXPECT_TRUE(test::JsonCheck::IsObject(r.out)) << line << "\n" << r.out;
+    EXPECT_TRUE(test::IsJsonObject(r.out)) << line << "\n" << r.out;
     EXPECT_EQ(Count(r.out, "\n"), 1u) << line;
     EXPECT_NE(r.out.find(r.exit == 0 ? "\"ok\":true" : "\"ok\":false"), std::string::npos) << line << r.out;
   }

@@ -1,22 +1,16 @@
 #pragma once
 // A simulated brain on a loopback port and a fresh session pointed at it: the program's engine and
 // services run over real TCP while the brain misbehaves on purpose. Each test owns its own rig.
-#include <gtest/gtest.h>
-
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
-#include <memory>
 #include <ostream>
 #include <string>
 
-#include "protocol/hex.h"
-#include "protocol/packet.h"
-#include "sim/server.h"
-#include "transport/scripted_peer.h"
-#include "transport/session.h"
+#include "support/packets.h"
+#include "support/sim_session.h"
 
 namespace kestrio::integration {
 
@@ -24,64 +18,34 @@ namespace kestrio::integration {
 inline constexpr char kTimeoutOfOneSecond[] = "The timeout of:  1 expired without receiving a reply.";
 inline constexpr char kNotConnected[] = "**NOT CONNECTED**";
 
-// The four request kinds the program sends.
+// The four request kinds the program sends. Block requests carry 1024 bytes.
 enum class Kind { ReadQuad, ReadBlock, WriteQuad, WriteBlock };
-
-// Block requests carry 1024 bytes, so a read block response is 1040 bytes long.
 inline constexpr std::uint32_t kBlockBytes = 1024;
 
-inline const char* KindName(Kind kind) {
-  switch (kind) {
-    case Kind::ReadQuad:
-      return "ReadQuad";
-    case Kind::ReadBlock:
-      return "ReadBlock";
-    case Kind::WriteQuad:
-      return "WriteQuad";
-    case Kind::WriteBlock:
-      return "WriteBlock";
-  }
-  return "?";
+struct KindInfo {
+  const char* name;
+  int tcode;               // of the request
+  std::size_t replyBytes;  // length of the brain's reply
+};
+inline KindInfo Info(Kind kind) {
+  static constexpr KindInfo kInfo[] = {{"ReadQuad", kReadQuadRequest, 16},
+                                       {"ReadBlock", kReadBlockRequest, 16 + kBlockBytes},
+                                       {"WriteQuad", kWriteQuadRequest, 12},
+                                       {"WriteBlock", kWriteBlockRequest, 12}};
+  return kInfo[static_cast<int>(kind)];
 }
+inline const char* KindName(Kind kind) { return Info(kind).name; }
+inline void PrintTo(Kind kind, std::ostream* out) { *out << KindName(kind); }  // names, not bytes
+inline int RequestTcode(Kind kind) { return Info(kind).tcode; }
+inline std::size_t ReplyBytes(Kind kind) { return Info(kind).replyBytes; }
 
-// Names the kind in test output instead of its bytes.
-inline void PrintTo(Kind kind, std::ostream* out) { *out << KindName(kind); }
-
-inline int RequestTcode(Kind kind) {
-  switch (kind) {
-    case Kind::ReadQuad:
-      return kReadQuadRequest;
-    case Kind::ReadBlock:
-      return kReadBlockRequest;
-    case Kind::WriteQuad:
-      return kWriteQuadRequest;
-    case Kind::WriteBlock:
-      return kWriteBlockRequest;
-  }
-  return -1;
-}
-
-// Length in bytes of the brain's reply to a request of `kind`.
-inline std::size_t ReplyBytes(Kind kind) {
-  switch (kind) {
-    case Kind::ReadQuad:
-      return 16;
-    case Kind::ReadBlock:
-      return 16 + kBlockBytes;
-    case Kind::WriteQuad:
-    case Kind::WriteBlock:
-      return 12;
-  }
-  return 0;
-}
-
-class SimRig : public ::testing::Test {
+class SimRig : public test::SimSession {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(dir_.isValid());
-    ASSERT_TRUE(StartSim()) << sim_->Error();
-    session_ = std::make_unique<Session>(prompter_, dir_.filePath("settings.ini").toStdString());
-    link().SetHost("127.0.0.1:" + std::to_string(port_));
+    SimSession::SetUp();
+    ASSERT_TRUE(StartBrain()) << sim_->Error();
+    OpenSession();
+    link().SetHost(SimHost());
     link().SetTimeoutSeconds(5);
     // Every wait of the engine (a connection attempt or a transaction) is one busy interval.
     QObject::connect(&link(), &Link::busyChanged, [this](bool busy) {
@@ -90,28 +54,23 @@ class SimRig : public ::testing::Test {
         waitTimeoutMs_ = link().TimeoutSeconds() * 1000;
         return;
       }
-      const qint64 ms = waitClock_.elapsed();
-      longestWaitMs_ = std::max(longestWaitMs_, ms);
-      overTimeoutMs_ = std::max(overTimeoutMs_, ms - waitTimeoutMs_);
+      longestWaitMs_ = std::max(longestWaitMs_, waitClock_.elapsed());
+      overTimeoutMs_ = std::max(overTimeoutMs_, waitClock_.elapsed() - waitTimeoutMs_);
     });
   }
-
   void TearDown() override {
-    // Timing is measured, not asserted: the bench judges "no wait past the timeout plus 100 ms".
+    // Timing is measured, not asserted: "no wait past the timeout plus 100 ms" is judged from these.
     RecordProperty("longest_wait_ms", static_cast<int>(longestWaitMs_));
     RecordProperty("max_wait_past_timeout_ms", static_cast<int>(overTimeoutMs_));
     std::printf("[   WAIT   ] longest wait %lld ms; at most %lld ms past its timeout\n",
                 static_cast<long long>(longestWaitMs_), static_cast<long long>(overTimeoutMs_));
-    session_.reset();
-    StopSim();
+    SimSession::TearDown();
   }
 
-  // A fresh brain (power-up clear pending) on `port` (0: a free one), its memory filled with a
-  // pattern so that every quadlet a request can reach reads differently.
-  bool StartSim(std::uint16_t port = 0) {
-    sim_ = std::make_unique<sim::SimServer>();
-    if (!sim_->Start("127.0.0.1", port)) return false;
-    port_ = sim_->Port();
+  // A fresh brain on `port` (0: a free one), its memory filled with a pattern so that every quadlet a
+  // request can reach reads differently.
+  bool StartBrain(std::uint16_t port = 0) {
+    if (!StartSim({}, port)) return false;
     sim_->WithBrain([](sim::Brain& brain) {
       Bytes settings, timers;
       for (std::uint32_t q = 0; q < sim::kSettingsSize / 4; ++q) AppendQuad(settings, 0x5E770000u + q);
@@ -121,11 +80,7 @@ class SimRig : public ::testing::Test {
     });
     return true;
   }
-  void StopSim() {
-    if (sim_) sim_->Stop();
-  }
 
-  Link& link() { return session_->GetLink(); }
   PacketBuilder& builder() { return session_->Builder(); }
 
   // Where a request of `kind` and `variant` goes: two variants of a kind reach different memory.
@@ -183,14 +138,14 @@ class SimRig : public ::testing::Test {
     std::string expected;
     switch (kind) {
       case Kind::ReadQuad:
-        expected = testing::Response(kReadQuadResponse, label, 0, Peek(address, 4));
+        expected = test::Response(kReadQuadResponse, label, 0, Peek(address, 4));
         break;
       case Kind::ReadBlock:
-        expected = testing::Response(kReadBlockResponse, label, 0, Peek(address, kBlockBytes));
+        expected = test::Response(kReadBlockResponse, label, 0, Peek(address, kBlockBytes));
         break;
       case Kind::WriteQuad:
       case Kind::WriteBlock: {
-        expected = testing::Response(kWriteResponse, label);
+        expected = test::Response(kWriteResponse, label);
         const std::string data = WriteData(kind, variant);
         const std::string now = Peek(address, data.size() / 2);
         if (now != data)
@@ -205,23 +160,13 @@ class SimRig : public ::testing::Test {
     return ::testing::AssertionSuccess();
   }
 
-  std::string LogText() { return session_->Log().Text().toStdString(); }
-
-  QTemporaryDir dir_;
-  ScriptedPrompter prompter_;
-  std::unique_ptr<sim::SimServer> sim_;
-  std::unique_ptr<Session> session_;
-  std::uint16_t port_ = 0;
-
  private:
+  QElapsedTimer waitClock_;
+  qint64 waitTimeoutMs_ = 0, longestWaitMs_ = 0, overTimeoutMs_ = -1000000;
+
   static void AppendQuad(Bytes& out, std::uint32_t value) {
     for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
   }
-
-  QElapsedTimer waitClock_;
-  qint64 waitTimeoutMs_ = 0;
-  qint64 longestWaitMs_ = 0;
-  qint64 overTimeoutMs_ = -1000000;
 };
 
 // Passes every call on to `inner` and runs `fault` just before the Nth request goes out: how a test

@@ -41,11 +41,13 @@ void PrintTo(const CommandCase& c, std::ostream* os) { *os << "command " << stat
 
 class DeviceCommandTest : public ::testing::TestWithParam<CommandCase> {};
 
-TEST_P(DeviceCommandTest, SucceedsWithTheRightPacketAndWords) {
+// Success with the right packet and words; a brain error opens the status window and says "not
+// successful"; a timeout is never reported as done; a refused confirmation sends and logs nothing.
+TEST_P(DeviceCommandTest, ConfirmationSuccessAndEveryFailure) {
   const CommandCase& c = GetParam();
   FakeEngine engine;
-  engine.prompter.answers = {Answer::Yes};
-  engine.replies.push_back(WriteResponse());
+  engine.prompter.answers = {Answer::Yes, Answer::Yes, Answer::Yes};
+  engine.replies = {WriteResponse(), WriteResponse(5), std::nullopt};
   EXPECT_TRUE(RunDeviceCommand(engine, c.command, [] { return true; }));
   EXPECT_EQ(engine.Packets(), std::vector<std::string>{c.packet});
   if (c.confirmed) {
@@ -54,53 +56,38 @@ TEST_P(DeviceCommandTest, SucceedsWithTheRightPacketAndWords) {
     EXPECT_EQ(engine.prompter.log[0].title, "WARNING!!");
   }
   ASSERT_FALSE(engine.log.empty());
-  if (c.logLine.empty()) {
-    EXPECT_EQ(engine.log.front().rfind("\n\nSending ", 0), 0u);
-  } else {
-    EXPECT_EQ(engine.log.front(), c.logLine);
-  }
+  const std::string first = engine.log.front();  // without a line of its own, the packet's
+  EXPECT_EQ(c.logLine.empty() ? first.substr(0, 10) : first, c.logLine.empty() ? "\n\nSending " : c.logLine);
   EXPECT_EQ(engine.prompter.Messages(),
             c.success.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.success});
-}
 
-TEST_P(DeviceCommandTest, BrainErrorOpensStatusAndSaysNotSuccessful) {
-  const CommandCase& c = GetParam();
-  FakeEngine engine;
-  engine.prompter.answers = {Answer::Yes};
-  engine.replies.push_back(WriteResponse(5));
+  engine.prompter.Clear();
   EXPECT_FALSE(RunDeviceCommand(engine, c.command));
   EXPECT_EQ(engine.prompter.statusShown, 1);
   ASSERT_FALSE(engine.prompter.log.empty());
   EXPECT_EQ(engine.prompter.log.back().text, c.failure);
   EXPECT_EQ(engine.prompter.log.back().title, c.failureTitle);
-}
 
-TEST_P(DeviceCommandTest, TimeoutIsNeverReportedAsDone) {
-  const CommandCase& c = GetParam();
-  FakeEngine engine;
-  engine.prompter.answers = {Answer::Yes};
-  engine.replies.push_back(std::nullopt);
+  engine.prompter.Clear();
   EXPECT_FALSE(RunDeviceCommand(engine, c.command));
   EXPECT_EQ(engine.prompter.statusShown, 0);
   EXPECT_EQ(engine.prompter.Messages().back(), c.failure);
+
+  if (!c.confirmed) return;
+  engine.prompter.Clear();
+  engine.log.clear();
+  engine.sent.clear();
+  engine.prompter.answers = {Answer::No};
+  EXPECT_FALSE(RunDeviceCommand(engine, c.command));
+  EXPECT_TRUE(engine.sent.empty());
+  EXPECT_TRUE(engine.log.empty());
+  EXPECT_EQ(engine.prompter.log.size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllCommands, DeviceCommandTest, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<CommandCase>& info) {
                            return "Value" + std::to_string(static_cast<int>(info.param.command));
                          });
-
-TEST(DeviceCommand, RefusedConfirmationSendsAndLogsNothing) {
-  for (const CommandCase& c : kCases) {
-    if (!c.confirmed) continue;
-    FakeEngine engine;
-    engine.prompter.answers = {Answer::No};
-    EXPECT_FALSE(RunDeviceCommand(engine, c.command));
-    EXPECT_TRUE(engine.sent.empty());
-    EXPECT_TRUE(engine.log.empty());
-    EXPECT_EQ(engine.prompter.log.size(), 1u);
-  }
-}
 
 TEST(DeviceCommand, ConfirmedCommandWithoutConnectionOnlyLogs) {
   FakeEngine engine;

@@ -76,17 +76,5 @@ TEST(ScanTime, AcceptsOneToFiveThousandRounded) {
   }
 }
 
-TEST(ScanTime, AskKeepsThePeriodUnlessTheAnswerIsValid) {
-  ScriptedPrompter ui;
-  ui.inputs = {std::string("250"), std::string("0"), std::nullopt};
-  EXPECT_EQ(AskScanTime(ui, kDefaultScanTime), 250);
-  EXPECT_EQ(ui.log[0].text, "Enter scan rate (in milliseconds:)");
-  EXPECT_EQ(ui.log[0].title, "Scan Time");
-  EXPECT_EQ(AskScanTime(ui, 250), 250);
-  EXPECT_EQ(ui.Messages().size(), 1u);
-  EXPECT_EQ(AskScanTime(ui, 250), 250);  // cancelled: nothing said
-  EXPECT_EQ(ui.Messages().size(), 1u);
-}
-
 }  // namespace
 }  // namespace kestrio

@@ -22,26 +22,27 @@ int CountLines(const std::string& text) {
   return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
 }
 
-TEST(MemMapData, SmallReadIsOneBlockAndOffsetIsLeftCleaned) {
+// An engine answering from a byte map, and the two strings a transfer takes and changes.
+class MemMapTest : public ::testing::Test {
+ protected:
+  void SetUp() override { engine.responder = std::ref(memory); }
   FakeEngine engine;
   FakeMemory memory;
-  memory.Put(0xFFFFF0300000, "00000000000000010000000000000002");
-  engine.responder = std::ref(memory);
-  std::string offset = "FFFF F030 0000";
+  std::string offset = "FFFFF0300000";
   std::string data;
+};
+
+TEST_F(MemMapTest, SmallReadIsOneBlockAndOffsetIsLeftCleaned) {
+  memory.Put(0xFFFFF0300000, "00000000000000010000000000000002");
+  offset = "FFFF F030 0000";
   EXPECT_EQ(MemMapData(engine, 4, offset, data, false, false, 1000), "00000000000000010000000000000002");
   EXPECT_EQ(offset, "FFFFF0300000");
   EXPECT_EQ(engine.Packets(), std::vector<std::string>{"000004500000FFFFF030000000100000"});
   EXPECT_EQ(engine.sent[0].tcode, kReadBlockRequest);
 }
 
-TEST(MemMapData, LargeBlockReadSplitsAtMaxBytes) {
-  FakeEngine engine;
-  FakeMemory memory;
+TEST_F(MemMapTest, LargeBlockReadSplitsAtMaxBytes) {
   memory.Put(0xFFFFF03003E8, "CAFEF00D");
-  engine.responder = std::ref(memory);
-  std::string offset = "FFFFF0300000";
-  std::string data;
   MemMapResult r = MemMapTransfer(engine, 300, offset, data, true, true, 1000);
   EXPECT_TRUE(r.ok());
   EXPECT_EQ(engine.Packets(), (std::vector<std::string>{"000004500000FFFFF030000003E80000",
@@ -50,12 +51,8 @@ TEST(MemMapData, LargeBlockReadSplitsAtMaxBytes) {
   EXPECT_NE(r.text.find("FFFFF03003E4:00000000\nFFFFF03003E8:CAFEF00D\n"), std::string::npos);
 }
 
-TEST(MemMapData, BlockSplitKeepsToThePageAndWholeQuadlets) {
-  FakeEngine engine;
-  FakeMemory memory;
-  engine.responder = std::ref(memory);
-  std::string offset = "FFFFF030FFF8";
-  std::string data;
+TEST_F(MemMapTest, BlockSplitKeepsToThePageAndWholeQuadlets) {
+  offset = "FFFFF030FFF8";
   // 1001 bytes is used as 1000: a block must advance the address by whole quadlets.
   MemMapResult r = MemMapTransfer(engine, 252, offset, data, true, true, 1001);
   EXPECT_EQ(engine.Offsets(), (std::vector<std::string>{"FFFFF030FFF8", "FFFFF03003E0"}));
@@ -63,12 +60,8 @@ TEST(MemMapData, BlockSplitKeepsToThePageAndWholeQuadlets) {
   EXPECT_NE(r.text.find("FFFFF030FFFC:00000000\nFFFFF0300000:00000000\n"), std::string::npos);
 }
 
-TEST(MemMapData, QuadletWriteConsumesDataEightDigitsAtATime) {
-  FakeEngine engine;
-  FakeMemory memory;
-  engine.responder = std::ref(memory);
-  std::string offset = "FFFFF0300000";
-  std::string data = "11111111222222223333";
+TEST_F(MemMapTest, QuadletWriteConsumesDataEightDigitsAtATime) {
+  data = "11111111222222223333";
   EXPECT_EQ(MemMapData(engine, 3, offset, data, false, false, 1000), "quad  1 ok\nquad  2 ok\nquad  3 ok\n");
   EXPECT_EQ(engine.Packets(),
             (std::vector<std::string>{"000004000000FFFFF030000011111111", "000008000000FFFFF030000422222222",
@@ -76,24 +69,17 @@ TEST(MemMapData, QuadletWriteConsumesDataEightDigitsAtATime) {
   EXPECT_TRUE(data.empty());
 }
 
-TEST(MemMapData, QuadletReadWrapsInsideThePage) {
-  FakeEngine engine;
-  FakeMemory memory;
+TEST_F(MemMapTest, QuadletReadWrapsInsideThePage) {
   memory.Put(0xFFFFF030FFFC, "0000ABCD");
   memory.Put(0xFFFFF0300000, "12345678");
-  engine.responder = std::ref(memory);
-  std::string offset = "FFFFF030FFFC";
-  std::string data;
+  offset = "FFFFF030FFFC";
   EXPECT_EQ(MemMapData(engine, 2, offset, data, true, false, 4),
             "FFFFF030FFFC: 0000ABCD\nFFFFF0300000: 12345678\n");
   EXPECT_EQ(engine.sent[1].packet, "000008400000FFFFF0300000");
 }
 
-TEST(MemMapData, BrainErrorsGiveRcodeLinesAndOpenTheStatusWindow) {
-  FakeEngine engine;
+TEST_F(MemMapTest, BrainErrorsGiveRcodeLinesAndOpenTheStatusWindow) {
   engine.replies.push_back(ReadBlockResponse("", 7));
-  std::string offset = "FFFFF0300000";
-  std::string data;
   MemMapResult block = MemMapTransfer(engine, 4, offset, data, false, true, 1000);
   EXPECT_EQ(block.text, "FFFFF0300000:7\n");
   EXPECT_EQ(block.deviceErrors, 1);
@@ -108,11 +94,8 @@ TEST(MemMapData, BrainErrorsGiveRcodeLinesAndOpenTheStatusWindow) {
   EXPECT_FALSE(quads.ok());
 }
 
-TEST(MemMapData, MissingReplyEndsTheTransferWithoutStaleData) {
-  FakeEngine engine;
+TEST_F(MemMapTest, MissingReplyEndsTheTransferWithoutStaleData) {
   engine.replies = {ReadQuadResponse("AAAAAAAA"), std::nullopt, ReadQuadResponse("CCCCCCCC")};
-  std::string offset = "FFFFF0300000";
-  std::string data;
   MemMapResult r = MemMapTransfer(engine, 3, offset, data, false, false, 4);
   EXPECT_EQ(r.text, "AAAAAAAA");
   EXPECT_TRUE(r.stopped);
@@ -135,27 +118,20 @@ TEST(MemMapData, MissingReplyEndsTheTransferWithoutStaleData) {
   EXPECT_EQ(wrong.prompter.Messages().back(), "Error getting data (MemMapData function). Error number:  5\n");
 }
 
-TEST(MemMapData, StopRequestedEndsTheQuadletLoop) {
-  FakeEngine engine;
+TEST_F(MemMapTest, StopRequestedEndsTheQuadletLoop) {
   int answered = 0;
   engine.responder = [&](const std::string&, int) -> std::optional<std::string> {
     if (++answered == 2) engine.SetStopRequested(true);
     return ReadQuadResponse("00000000");
   };
   engine.SetStopRequested(true);  // a stale request from an earlier scan is cleared first
-  std::string offset = "FFFFF0300000";
-  std::string data;
   MemMapResult r = MemMapTransfer(engine, 10, offset, data, false, false, 4);
   EXPECT_EQ(engine.sent.size(), 2u);
   EXPECT_TRUE(r.stopped);
 }
 
-TEST(MemMapData, SplitBlockWriteSendsMaxBytesPerBlockAndTheRest) {
-  FakeEngine engine;
-  FakeMemory memory;
-  engine.responder = std::ref(memory);
-  std::string offset = "FFFFF0C00000";
-  std::string data;
+TEST_F(MemMapTest, SplitBlockWriteSendsMaxBytesPerBlockAndTheRest) {
+  offset = "FFFFF0C00000";
   for (int i = 0; i < 2500; ++i) data += ToHex(static_cast<std::uint64_t>(i % 256), 2);
   const std::string written = data;
   MemMapResult r = MemMapTransfer(engine, 625, offset, data, true, true, 1000);
@@ -169,7 +145,7 @@ TEST(MemMapData, SplitBlockWriteSendsMaxBytesPerBlockAndTheRest) {
   EXPECT_EQ(memory.Get(0xFFFFF0C00000, 2500), written);
 }
 
-TEST(MemMapData, BadArgumentsAreRefusedBeforeAnythingIsSent) {
+TEST_F(MemMapTest, BadArgumentsAreRefusedBeforeAnythingIsSent) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
   struct Case {
@@ -190,7 +166,7 @@ TEST(MemMapData, BadArgumentsAreRefusedBeforeAnythingIsSent) {
        "\nWrite Block aborted - data block input string must be in groups of 2 characters\n010"},
   };
   for (Case& c : cases) {
-    FakeEngine engine;
+    engine.prompter.Clear();
     MemMapResult r = MemMapTransfer(engine, c.count, c.offset, c.data, false, c.blockMode, c.maxBytes);
     EXPECT_TRUE(r.stopped) << c.message;
     EXPECT_TRUE(engine.sent.empty()) << c.message;
@@ -198,11 +174,8 @@ TEST(MemMapData, BadArgumentsAreRefusedBeforeAnythingIsSent) {
   }
 }
 
-TEST(MemMapBlock, ReadsAndWritesOneBlock) {
-  FakeEngine engine;
-  FakeMemory memory;
+TEST_F(MemMapTest, MemMapBlockReadsAndWritesOneBlock) {
   memory.Put(0x0000F0300000, "0102030405");
-  engine.responder = std::ref(memory);
   // A write pads a short offset on the left; the data's byte count decides the length.
   EXPECT_EQ(MemMapBlock(engine, "F030 0008", false, 0, "AABBCC"), "");
   EXPECT_EQ(engine.sent[0].packet, "0000041000000000F030000800030000AABBCC00");

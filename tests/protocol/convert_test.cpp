@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
+#include <string>
+#include <utility>
 
 namespace kestrio {
 namespace {
@@ -66,36 +69,26 @@ TEST(FloatTest, BigEndianBytes) {
   EXPECT_TRUE(std::isnan(HexToFloat("7FC00000")));
 }
 
-TEST(TypedNumberTest, LeadingNumericPart) {
-  EXPECT_EQ(LeadingNumber("5a"), 5.0);
-  EXPECT_EQ(LeadingNumber("  -12.5xyz"), -12.5);
-  EXPECT_EQ(LeadingNumber("+3"), 3.0);
-  EXPECT_EQ(LeadingNumber(".5"), 0.5);
-  EXPECT_EQ(LeadingNumber("1e3"), 1000.0);
-  EXPECT_EQ(LeadingNumber("1D2"), 100.0);
-  EXPECT_EQ(LeadingNumber("2E-1x"), 0.2);
-  EXPECT_EQ(LeadingNumber("7e"), 7.0);  // an exponent without digits is not part of the number
-  EXPECT_EQ(LeadingNumber("1.2.3"), 1.2);
-  EXPECT_EQ(LeadingNumber("1e-99999"), 0.0);
-  EXPECT_EQ(LeadingNumber("abc"), std::nullopt);
-  EXPECT_EQ(LeadingNumber(""), std::nullopt);
-  EXPECT_EQ(LeadingNumber("-"), std::nullopt);
-  EXPECT_EQ(LeadingNumber("."), std::nullopt);
-  EXPECT_EQ(LeadingNumber("1e99999"), std::nullopt);
-  EXPECT_EQ(LeadingNumber(std::string(400, '9')), std::nullopt);
-}
+TEST(TypedNumberTest, LeadingNumericPartAndTiesToEvenRounding) {
+  // An exponent without digits is not part of the number; what overflows a double is no number.
+  const std::pair<std::string, std::optional<double>> leading[] = {
+      {"5a", 5.0},     {"  -12.5xyz", -12.5},
+      {"+3", 3.0},     {".5", 0.5},
+      {"1e3", 1000.0}, {"1D2", 100.0},
+      {"2E-1x", 0.2},  {"7e", 7.0},
+      {"1.2.3", 1.2},  {"1e-99999", 0.0},
+      {"abc", {}},     {"", {}},
+      {"-", {}},       {".", {}},
+      {"1e99999", {}}, {std::string(400, '9'), {}}};
+  for (const auto& [text, value] : leading) EXPECT_EQ(LeadingNumber(text), value) << text;
 
-TEST(TypedNumberTest, RoundsTiesToEven) {
-  EXPECT_EQ(ReadRoundedNumber("2.5"), 2);
-  EXPECT_EQ(ReadRoundedNumber("3.5"), 4);
-  EXPECT_EQ(ReadRoundedNumber("-2.5"), -2);
-  EXPECT_EQ(ReadRoundedNumber("-3.5"), -4);
-  EXPECT_EQ(ReadRoundedNumber("2.51"), 3);
-  EXPECT_EQ(ReadRoundedNumber("0.4"), 0);
-  EXPECT_EQ(ReadRoundedNumber("500ms"), 500);
-  EXPECT_EQ(ReadRoundedNumber("x"), std::nullopt);
-  EXPECT_EQ(ReadRoundedNumber("1e19"), std::nullopt);
-  EXPECT_EQ(ReadRoundedNumber("-9.2e18"), static_cast<std::int64_t>(-9.2e18));
+  const std::pair<const char*, std::optional<std::int64_t>> rounded[] = {
+      {"2.5", 2},     {"3.5", 4},
+      {"-2.5", -2},   {"-3.5", -4},
+      {"2.51", 3},    {"0.4", 0},
+      {"500ms", 500}, {"x", {}},
+      {"1e19", {}},   {"-9.2e18", static_cast<std::int64_t>(-9.2e18)}};
+  for (const auto& [text, value] : rounded) EXPECT_EQ(ReadRoundedNumber(text), value) << text;
 }
 
 TEST(TypedNumberTest, NumberText) {

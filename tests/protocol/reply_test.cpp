@@ -93,23 +93,5 @@ TEST(PacketFieldsTest, LabelRcodeAndNames) {
   EXPECT_EQ(known, (std::vector<int>{0, 1, 2, 4, 5, 6, 7}));
 }
 
-TEST(PrompterTest, ScriptedAnswersThenDefaults) {
-  ScriptedPrompter p;
-  p.answers = {Answer::Yes, Answer::Cancel};
-  p.inputs = {std::string("5"), std::nullopt};
-  EXPECT_EQ(p.Ask("q1"), Answer::Yes);
-  EXPECT_EQ(p.Ask("q2", true), Answer::Cancel);
-  EXPECT_EQ(p.Ask("q3"), Answer::No);
-  EXPECT_EQ(p.Input("n?", "t", "1"), std::optional<std::string>("5"));
-  EXPECT_EQ(p.Input("n?", "t", "1"), std::nullopt);
-  EXPECT_EQ(p.Input("n?", "t", "1"), std::nullopt);
-  p.ShowStatus();
-  p.Message("m", "title");
-  EXPECT_EQ(p.statusShown, 1);
-  EXPECT_EQ(p.log.size(), 8u);
-  EXPECT_EQ(p.Messages(), std::vector<std::string>{"m"});
-  EXPECT_EQ(p.log.back().title, "title");
-}
-
 }  // namespace
 }  // namespace kestrio

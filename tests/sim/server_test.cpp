@@ -2,10 +2,8 @@
 #include "sim/server.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/wait.h>
 
-#include <cerrno>
+#include <QProcess>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -61,10 +59,8 @@ TEST_F(SimServerTest, ReassemblesSplitRequestsAndSeparatesCoalescedOnes) {
   ASSERT_TRUE(r);
   EXPECT_EQ(Label(*r), 7);
   EXPECT_EQ(RcodeOf(*r), 0);
-  Bytes three = ReadQuad(kDigitalEventsBase, 8);
-  for (const Bytes& p : {ReadBlock(kDigitalEventsBase, 10, 9), WriteQuad(kSettingsBase + 0x44, 7, 10)})
-    three.insert(three.end(), p.begin(), p.end());
-  ASSERT_TRUE(c->Send(three));
+  ASSERT_TRUE(c->Send(Joined({ReadQuad(kDigitalEventsBase, 8), ReadBlock(kDigitalEventsBase, 10, 9),
+                              WriteQuad(kSettingsBase + 0x44, 7, 10)})));
   auto a = c->Reply(), b = c->Reply(), d = c->Reply();
   ASSERT_TRUE(a && b && d);
   EXPECT_EQ(Data(*a), "01020304");
@@ -75,10 +71,7 @@ TEST_F(SimServerTest, ReassemblesSplitRequestsAndSeparatesCoalescedOnes) {
 
 TEST_F(SimServerTest, SeveralClientsShareOneBrain) {
   auto a = Connect(), b = Connect(false);
-  ASSERT_TRUE(a->Transact(WriteBlock(kDigitalOutBase,
-                                     "0000000000000010"
-                                     "0000000000000000",
-                                     2)));
+  ASSERT_TRUE(a->Transact(WriteBlock(kDigitalOutBase, "0000000000000010 0000000000000000", 2)));
   auto r = b->Transact(ReadBlock(kPointConfigBase + 64 * 4 + 4, 4, 3));
   ASSERT_TRUE(r);
   EXPECT_EQ(Data(*r), "00000180");
@@ -98,9 +91,7 @@ TEST_F(SimServerTest, HostileClientsDoNotDisturbOthers) {
     ASSERT_TRUE(r);
     EXPECT_EQ(Label(*r), 11);
     // A response sent to the brain is ignored.
-    ASSERT_TRUE(
-        junk->Send(HexToBytes("012304600000000000000000"
-                              "0000002A")));
+    ASSERT_TRUE(junk->Send(HexToBytes("0123046000000000000000000000002A")));
     r = junk->Transact(ReadQuad(kSettingsBase + 0x44, 12));
     ASSERT_TRUE(r);
     EXPECT_EQ(Label(*r), 12);
@@ -175,10 +166,7 @@ TEST_F(SimServerTest, SplitCoalesceStaleAndGarbageFaults) {
   EXPECT_EQ(Data(*r).size(), 128u);
 
   server.SetFaultPlan({.coalesce = true});
-  Bytes two = ReadQuad(kSettingsBase, 31);
-  Bytes second = ReadQuad(kSettingsBase + 4, 32);
-  two.insert(two.end(), second.begin(), second.end());
-  ASSERT_TRUE(c->Send(two));
+  ASSERT_TRUE(c->Send(Joined({ReadQuad(kSettingsBase, 31), ReadQuad(kSettingsBase + 4, 32)})));
   auto a = c->Reply(), b = c->Reply();
   ASSERT_TRUE(a && b);
   EXPECT_EQ(Label(*a), 31);
@@ -213,11 +201,8 @@ TEST_F(SimServerTest, SplitCoalesceStaleAndGarbageFaults) {
 TEST_F(SimServerTest, CloseAfterAnswersThenDrops) {
   server.SetFaultPlan({.closeAfter = 2});
   Client c(server.Port());
-  Bytes both = ReadQuad(kStatusBase, 40);
-  Bytes more = ReadQuad(kStatusBase + 4, 41);
-  both.insert(both.end(), more.begin(), more.end());
-  both.insert(both.end(), more.begin(), more.end());
-  ASSERT_TRUE(c.Send(both));
+  const Bytes more = ReadQuad(kStatusBase + 4, 41);
+  ASSERT_TRUE(c.Send(Joined({ReadQuad(kStatusBase, 40), more, more})));
   auto a = c.Reply(), b = c.Reply();
   ASSERT_TRUE(a && b);
   EXPECT_EQ(Label(*b), 41);
@@ -240,77 +225,36 @@ TEST_F(SimServerTest, SlicedSplitAtAndMidReplyFaults) {
 
   // Cut after five bytes, then an orderly close: the rest of the reply and later requests never come.
   server.SetFaultPlan({.segmentGapMs = 1, .splitAt = 5, .closeMidReply = true});
-  Bytes two = ReadQuad(kStatusBase, 52);
-  Bytes next = ReadQuad(kStatusBase, 53);
-  two.insert(two.end(), next.begin(), next.end());
-  ASSERT_TRUE(c->Send(two));
+  ASSERT_TRUE(c->Send(Joined({ReadQuad(kStatusBase, 52), ReadQuad(kStatusBase, 53)})));
   EXPECT_TRUE(c->Take(5));
   EXPECT_TRUE(c->ClosedByPeer());
   EXPECT_EQ(c->Buffered(), 0u);
 
   // A reset: the first part arrives, then the connection fails with a reset rather than a close.
   server.SetFaultPlan({.segmentGapMs = 1, .splitAt = 7, .resetMidReply = true});
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(server.Port());
-  a.sin_addr.s_addr = htonl(0x7F000001);
-  ASSERT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
-  const Bytes request = ReadQuad(kStatusBase, 54);
-  ASSERT_EQ(::send(fd, request.data(), request.size(), MSG_NOSIGNAL), static_cast<ssize_t>(request.size()));
-  std::size_t received = 0;
-  ssize_t n = 0;
-  int error = 0;
-  for (;;) {
-    pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, 3000) <= 0) break;
-    std::uint8_t buf[64];
-    n = ::recv(fd, buf, sizeof buf, 0);
-    if (n <= 0) {
-      error = errno;
-      break;
-    }
-    received += static_cast<std::size_t>(n);
-  }
-  ::close(fd);
-  EXPECT_EQ(received, 7u);
-  EXPECT_LT(n, 0);
-  EXPECT_EQ(error, ECONNRESET);
+  Client d(server.Port());
+  ASSERT_TRUE(d.Send(ReadQuad(kStatusBase, 54)));
+  EXPECT_TRUE(d.Take(7));
+  EXPECT_TRUE(d.ClosedByPeer());
+  EXPECT_EQ(d.Buffered(), 0u);
+  EXPECT_EQ(d.LastErrno(), ECONNRESET);
 }
 
-// Runs the kestrio-sim binary and returns its port from the first output line.
+// Runs the kestrio-sim binary and reads its port from the first output line.
 struct Child {
-  pid_t pid = -1;
+  QProcess process;
   int port = 0;
-  explicit Child(const std::vector<std::string>& args) {
-    int out[2];
-    if (::pipe(out) != 0) return;
-    pid = ::fork();
-    if (pid == 0) {
-      ::dup2(out[1], 1);
-      ::close(out[0]);
-      std::vector<char*> argv;
-      std::string bin = KESTRIO_BINARY_DIR "/bin/kestrio-sim";
-      argv.push_back(bin.data());
-      for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      ::execv(bin.c_str(), argv.data());
-      ::_exit(127);
+  explicit Child(const QStringList& args) {
+    process.start(KESTRIO_BINARY_DIR "/bin/kestrio-sim", args);
+    while (process.waitForReadyRead(10000) && !process.canReadLine()) {
     }
-    ::close(out[1]);
-    FILE* f = ::fdopen(out[0], "r");
-    char line[128] = {};
-    if (f && std::fgets(line, sizeof line, f)) std::sscanf(line, "listening on 127.0.0.1:%d", &port);
-    if (f) std::fclose(f);
+    std::sscanf(process.readLine().constData(), "listening on 127.0.0.1:%d", &port);
   }
+  // Ends it as a service manager would; the exit code, or -1 when it did not exit normally.
   int Stop() {
-    int status = -1;
-    if (pid > 0) {
-      ::kill(pid, SIGTERM);
-      ::waitpid(pid, &status, 0);
-      pid = -1;
-    }
-    return status;
+    process.terminate();
+    process.waitForFinished(10000);
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
   }
   ~Child() { Stop(); }
 };
@@ -321,17 +265,16 @@ TEST(SimBinary, StateFilePersistsAcrossRuns) {
   const std::string state = (dir / "brain.state").string();
   std::filesystem::remove(state);
   {
-    Child sim({"--port", "0", "--state", state});
+    Child sim({"--port", "0", "--state", QString::fromStdString(state)});
     ASSERT_GT(sim.port, 0);
     Client c(static_cast<std::uint16_t>(sim.port));
     ASSERT_TRUE(c.Transact(WriteQuad(kCommandAddr, kCmdPowerUpClear)));
     ASSERT_TRUE(c.Transact(WriteBlock(kTimersBase + 128 * 3, "00000000000000AA")));
     auto r = c.Transact(WriteQuad(kCommandAddr, kCmdStore));
     ASSERT_TRUE(r && RcodeOf(*r) == 0);
-    const int status = sim.Stop();
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(sim.Stop(), 0);
   }
-  Child sim({"--port", "0", "--state", state});
+  Child sim({"--port", "0", "--state", QString::fromStdString(state)});
   ASSERT_GT(sim.port, 0);
   Client c(static_cast<std::uint16_t>(sim.port));
   ASSERT_TRUE(c.Transact(WriteQuad(kCommandAddr, kCmdPowerUpClear)));
@@ -345,10 +288,9 @@ TEST(SimBinary, RefusesABadRackFile) {
   auto path =
       std::filesystem::temp_directory_path() / ("kestrio-bad-" + std::to_string(::getpid()) + ".rack");
   std::ofstream(path) << "slot 99 din\n";
-  Child sim({"--port", "0", "--rack", path.string()});
+  Child sim({"--port", "0", "--rack", QString::fromStdString(path.string())});
   EXPECT_EQ(sim.port, 0);
-  const int status = sim.Stop();
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+  EXPECT_EQ(sim.Stop(), 1);
   std::filesystem::remove(path);
 }
 

@@ -15,29 +15,10 @@
 #include "protocol/hex.h"
 #include "protocol/packet.h"
 #include "protocol/prompter.h"
+#include "support/packets.h"
 #include "transport/engine.h"
 
 namespace kestrio::test {
-
-// Reply packets (transaction label 0 unless a request is given to echo).
-inline std::string ReplyHeader(int tcode, int rcode, const std::string& request = {}) {
-  const std::string tl = request.size() >= 6 ? request.substr(4, 2) : std::string("00");
-  return "0000" + tl + ToHex(static_cast<std::uint64_t>(tcode) * 16, 2) + "0000" +
-         ToHex(static_cast<std::uint64_t>(rcode), 1) + "00000000000";
-}
-inline std::string WriteResponse(int rcode = 0, const std::string& request = {}) {
-  return ReplyHeader(kWriteResponse, rcode, request);
-}
-inline std::string ReadQuadResponse(const std::string& data8, int rcode = 0,
-                                    const std::string& request = {}) {
-  return ReplyHeader(kReadQuadResponse, rcode, request) + data8;
-}
-inline std::string ReadBlockResponse(const std::string& data, int rcode = 0,
-                                     const std::string& request = {}) {
-  std::string p = ReplyHeader(kReadBlockResponse, rcode, request) + ToHex(data.size() / 2, 4) + "0000" + data;
-  while (p.size() % 8 != 0) p += "0";
-  return p;
-}
 
 class FakeEngine : public Engine {
  public:

@@ -228,8 +228,17 @@ TEST_F(LinkTest, RingWrapsAfterSlot100) {
   EXPECT_EQ(link().LastReply(), reply);
 }
 
-TEST_F(LinkTest, UnknownDataCountsAsTheReplyAndIsReported) {
+TEST_F(LinkTest, AnErrorRcodeFailsSilentlyAndUnknownDataIsTheReplyButReported) {
   ConnectQuietly();
+  peer_.handler = [](ScriptedPeer& p, QTcpSocket& s, const std::string& request) {
+    p.Send(s, Response(kReadQuadResponse, PacketLabel(request), 7));
+  };
+  link().SendAndAwaitReply(ReadQuad(), kReadQuadRequest);
+  EXPECT_TRUE(link().ReplyError());
+  EXPECT_EQ(link().LastReplyRcode(), 7);
+  EXPECT_TRUE(link().ReplyFailed());
+  EXPECT_TRUE(prompter_.Messages().empty());
+
   peer_.handler = [](ScriptedPeer& p, QTcpSocket& s, const std::string&) {
     p.Send(s, "00000490AABBCCDDEEFF");
   };
@@ -240,18 +249,6 @@ TEST_F(LinkTest, UnknownDataCountsAsTheReplyAndIsReported) {
   EXPECT_TRUE(link().ReplyFailed());
   EXPECT_EQ(prompter_.Messages(),
             std::vector<std::string>{"Unrecognized Data Received from Ethernet device."});
-}
-
-TEST_F(LinkTest, ErrorRcodeFailsSilently) {
-  ConnectQuietly();
-  peer_.handler = [](ScriptedPeer& p, QTcpSocket& s, const std::string& request) {
-    p.Send(s, Response(kReadQuadResponse, PacketLabel(request), 7));
-  };
-  link().SendAndAwaitReply(ReadQuad(), kReadQuadRequest);
-  EXPECT_TRUE(link().ReplyError());
-  EXPECT_EQ(link().LastReplyRcode(), 7);
-  EXPECT_TRUE(link().ReplyFailed());
-  EXPECT_TRUE(prompter_.Messages().empty());
 }
 
 TEST_F(LinkTest, ResetInTheMiddleOfAHugeReplyEndsTheWaitAndTheNextRequestReconnects) {

@@ -4,6 +4,7 @@
 
 #include <QSettings>
 #include <QTemporaryDir>
+#include <tuple>
 
 #include "protocol/prompter.h"
 #include "transport/host_address.h"
@@ -110,19 +111,20 @@ TEST(Settings, UnwritableStoreIsSilent) {
 }
 
 TEST(HostField, HostPortAndBracketedV6) {
-  auto parse = [](const char* text) { return ParseHostField(text); };
-  EXPECT_EQ(parse("brain7")->host, "brain7");
-  EXPECT_EQ(parse("brain7")->port, 2001);
-  EXPECT_EQ(parse(" 10.0.0.5:2345 ")->host, "10.0.0.5");
-  EXPECT_EQ(parse(" 10.0.0.5:2345 ")->port, 2345);
-  EXPECT_EQ(parse("[::1]:2400")->host, "::1");
-  EXPECT_EQ(parse("[::1]:2400")->port, 2400);
-  EXPECT_EQ(parse("[fe80::1]")->port, 2001);
-  EXPECT_EQ(parse("fe80::1")->host, "fe80::1");
-  EXPECT_EQ(parse("fe80::1")->port, 2001);
+  const std::tuple<const char*, const char*, int> good[] = {{"brain7", "brain7", 2001},
+                                                            {" 10.0.0.5:2345 ", "10.0.0.5", 2345},
+                                                            {"[::1]:2400", "::1", 2400},
+                                                            {"[fe80::1]", "fe80::1", 2001},
+                                                            {"fe80::1", "fe80::1", 2001}};
+  for (const auto& [text, host, port] : good) {
+    const auto parsed = ParseHostField(text);
+    ASSERT_TRUE(parsed) << text;
+    EXPECT_EQ(parsed->host, host);
+    EXPECT_EQ(parsed->port, port);
+  }
   for (const char* bad :
        {"", "   ", "host:", "host:0", "host:65536", "host:12x", ":2001", "[::1", "[::1]x", "[]:2001"}) {
-    EXPECT_FALSE(parse(bad)) << bad;
+    EXPECT_FALSE(ParseHostField(bad)) << bad;
   }
 }
 

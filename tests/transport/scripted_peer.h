@@ -9,22 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "protocol/hex.h"
-#include "protocol/packet.h"
+#include "support/packets.h"
 
 namespace kestrio::testing {
 
-// A response packet: tcode 2 (24 digits), 6 (32 digits, `data` is the quadlet) or 7 (block).
-inline std::string Response(int tcode, int label, int rcode = 0, const std::string& data = {}) {
-  std::string p = "0000" + ToHex(static_cast<std::uint64_t>(label) * 4, 2) + ToHex(tcode * 16, 2) + "0000" +
-                  ToHex(rcode, 1) + "00000000000";
-  if (tcode == kReadQuadResponse) return p + (data + "00000000").substr(0, 8);
-  if (tcode == kReadBlockResponse) {
-    p = p.substr(0, 24) + ToHex(data.size() / 2, 4) + "0000" + data;
-    while (p.size() % 8) p += '0';
-  }
-  return p;
-}
+using test::Response;
 
 class ScriptedPeer : public QObject {
  public:
@@ -101,39 +90,22 @@ class ScriptedPeer : public QObject {
 
   void Read(QTcpSocket& socket) {
     const QByteArray data = socket.readAll();
-    buffers_[&socket] += BytesToHex(reinterpret_cast<const std::uint8_t*>(data.constData()),
-                                    static_cast<std::size_t>(data.size()));
-    // Requests from the program under test are well formed; cut them by their header.
+    Bytes& buffer = buffers_[&socket];
+    buffer.insert(buffer.end(), data.begin(), data.end());
     for (;;) {
       const auto it = buffers_.find(&socket);  // a handler may have dropped the connection
-      if (it == buffers_.end() || it->second.size() < 24) return;
-      std::string& buffer = it->second;
-      std::size_t need = buffer.size();
-      switch (PacketTcode(buffer)) {
-        case kReadQuadRequest:
-        case kWriteResponse:
-          need = 24;
-          break;
-        case kWriteQuadRequest:
-        case kReadBlockRequest:
-        case kReadQuadResponse:
-          need = 32;
-          break;
-        case kWriteBlockRequest:
-          if (buffer.size() < 28) return;
-          need = ((HexValue(std::string_view(buffer).substr(24, 4)) + 3) / 4 * 4 + 16) * 2;
-          break;
-      }
-      if (buffer.size() < need) return;
-      const std::string request = buffer.substr(0, need);
-      buffer.erase(0, need);
+      if (it == buffers_.end()) return;
+      const std::size_t need = test::FramedLength(it->second);
+      if (need == 0 || it->second.size() < need) return;
+      const std::string request = BytesToHex(it->second.data(), need);
+      it->second.erase(it->second.begin(), it->second.begin() + static_cast<std::ptrdiff_t>(need));
       requests.push_back(request);
       if (handler) handler(*this, socket, request);
     }
   }
 
   QTcpServer server_;
-  std::map<QTcpSocket*, std::string> buffers_;
+  std::map<QTcpSocket*, Bytes> buffers_;
 };
 
 }  // namespace kestrio::testing

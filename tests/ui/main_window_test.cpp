@@ -1,29 +1,20 @@
 // The main window on the offscreen platform, talking to an in-process simulated brain over TCP.
 // A scripted prompter stands in for the message boxes so nothing modal blocks a test.
-// The simulator header comes before any Qt header: its rack has a member named like Qt's `slots` keyword.
-#include "sim/server.h"
+#include "ui/tool_window_fixture.h"
 // clang-format off
-#include "ui/main_window.h"
+#include "ui/status_window.h"
 // clang-format on
-
-#include <gtest/gtest.h>
 
 #include <QAction>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTimer>
-#include <memory>
 
 #include "protocol/packet.h"
-#include "protocol/prompter.h"
-#include "transport/session.h"
+#include "ui/main_rules.h"
 #include "ui/packet_decoder_window.h"
 
 namespace kestrio::ui {
@@ -31,37 +22,13 @@ namespace {
 
 const std::string kNotConnectedText = "Operation not allowed - not yet Connected.";
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public test::ToolWindowTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(dir_.isValid());
-    settingsPath_ = dir_.filePath("kestrio.ini").toStdString();
-    ASSERT_TRUE(sim_.Start("127.0.0.1", 0)) << sim_.Error();
+    ToolWindowTest::SetUp();
+    ASSERT_TRUE(StartSim()) << sim_->Error();
   }
-
-  // Builds the session and window; settings written before this are what start-up sees.
-  void Open() {
-    session_ = std::make_unique<Session>(prompter_, settingsPath_);
-    window_ = std::make_unique<FrmMain>(*session_, prompter_);
-  }
-
-  std::string SimHost() const { return "127.0.0.1:" + std::to_string(sim_.Port()); }
-
-  void ConnectToSim() {
-    window_->txtRemoteHost->setText(QString::fromStdString(SimHost()));
-    window_->cmdConnect->click();
-    ASSERT_TRUE(session_->GetLink().IsConnected());
-    prompter_.Clear();
-  }
-
-  std::string LogText() const { return window_->txtMsgBox->toPlainText().toStdString(); }
-
-  QTemporaryDir dir_;
-  std::string settingsPath_;
-  sim::SimServer sim_;
-  ScriptedPrompter prompter_;
-  std::unique_ptr<Session> session_;
-  std::unique_ptr<FrmMain> window_;
+  std::string WidgetText() const { return window_->txtMsgBox->toPlainText().toStdString(); }
 };
 
 QStringList ActionTexts(const QMenu* menu) {
@@ -96,11 +63,11 @@ TEST_F(MainWindowTest, StartsWithDefaultsAndTheMenusInOrder) {
   EXPECT_EQ(window_->mnuAdvanced->actions().first()->text(), "Page 0");
   window_->mnuAdvanced->actions().first()->trigger();
   EXPECT_EQ(opened, 1);
-}
 
-TEST_F(MainWindowTest, StartsFromStoredHostAndTimeout) {
+  // A stored host and timeout are what the next start-up shows.
+  window_.reset();
   {
-    Settings stored(settingsPath_);
+    Settings stored(SettingsPath());
     stored.SetDefaultIP("brain.local:2002");
     stored.SetDefaultTimeout(45);
   }
@@ -109,7 +76,8 @@ TEST_F(MainWindowTest, StartsFromStoredHostAndTimeout) {
   EXPECT_EQ(session_->GetLink().TimeoutSeconds(), 45);
 }
 
-TEST_F(MainWindowTest, TimeoutDialogAcceptsRoundedValuesAndRefusesOthers) {
+// Which answers are accepted is the rules' test; here, the dialog, the engine and the stored setting.
+TEST_F(MainWindowTest, TimeoutDialogSetsTheEngineAndTheStoreOnlyForValidAnswers) {
   Open();
   Link& link = session_->GetLink();
   auto answer = [&](std::optional<std::string> text) {
@@ -122,87 +90,39 @@ TEST_F(MainWindowTest, TimeoutDialogAcceptsRoundedValuesAndRefusesOthers) {
   ASSERT_EQ(prompter_.log.size(), 1u);
   EXPECT_EQ(prompter_.log[0].kind, "input");
   EXPECT_EQ(prompter_.log[0].title, "Set Timeout in Seconds");
-  EXPECT_EQ(prompter_.log[0].text.rfind("Timeout is currently set at:  30 seconds.\n\n", 0), 0u);
+  EXPECT_EQ(prompter_.log[0].text, TimeoutPrompt(30));
   EXPECT_EQ(link.TimeoutSeconds(), 2);
-  EXPECT_EQ(Settings(settingsPath_).DefaultTimeout(), 2);
+  EXPECT_EQ(Settings(SettingsPath()).DefaultTimeout(), 2);
 
-  answer("3.5");
-  EXPECT_EQ(link.TimeoutSeconds(), 4);
-
-  for (const char* refused : {"0", "3001", "never", "70000"}) {
-    answer(std::string(refused));
-    EXPECT_EQ(prompter_.Messages(),
-              std::vector<std::string>{"'" + std::string(refused) +
-                                       "' is not a valid timeout value.  Must be non-zero number no greater "
-                                       "than  3000."});
-    EXPECT_EQ(link.TimeoutSeconds(), 4);
-  }
+  answer("3001");
+  EXPECT_EQ(prompter_.Messages(),
+            std::vector<std::string>{
+                "'3001' is not a valid timeout value.  Must be non-zero number no greater than  3000."});
   answer(std::nullopt);  // Cancel
   answer(std::string());
   EXPECT_TRUE(prompter_.Messages().empty());
-  EXPECT_EQ(link.TimeoutSeconds(), 4);
-  EXPECT_EQ(Settings(settingsPath_).DefaultTimeout(), 4);
+  EXPECT_EQ(link.TimeoutSeconds(), 2);
+  EXPECT_EQ(Settings(SettingsPath()).DefaultTimeout(), 2);
 }
 
-TEST_F(MainWindowTest, ConnectSendsThePowerUpClearAndLogsIt) {
+// The exact lines are the engine's test; here, that they reach the window and the host is kept.
+TEST_F(MainWindowTest, ConnectShowsTheEnginesLinesAndKeepsTheHost) {
   Open();
   window_->txtRemoteHost->setText(QString::fromStdString(SimHost()));
   window_->cmdConnect->click();
-
   Link& link = session_->GetLink();
   ASSERT_TRUE(link.IsConnected());
   EXPECT_EQ(prompter_.Messages(), std::vector<std::string>{"\nConnected to: 127.0.0.1"});
-  EXPECT_EQ(Settings(settingsPath_).DefaultIP(), SimHost());
-
-  // The same builder steps on fresh labels give the packet the program must have sent.
-  ScriptedPrompter quiet;
-  TransactionLabels labels;
-  PacketBuilder builder(labels, quiet);
-  const std::string puc = builder.BuildWriteQuadRequest("00000001", "FFFFF0380000");
-  const std::string reply = link.LastReply();
-  ASSERT_EQ(reply.size(), 24u);
-  EXPECT_EQ(PacketLabel(reply), PacketLabel(puc));
-  ReplyFlags flags;
-  const std::string expected = "127.0.0.1\nSending Power-up Clear.\n\nSending [Write Quad Request]: " + puc +
-                               "\nReceived:  " + reply + DescribePacket(reply, flags);
-  EXPECT_EQ(LogText(), expected);
-  EXPECT_EQ(session_->Log().Text().toStdString(), expected);
-  EXPECT_EQ(window_->lblTXRXTime->text().size(), 10);
+  EXPECT_EQ(Settings(SettingsPath()).DefaultIP(), SimHost());
+  EXPECT_EQ(WidgetText().rfind("127.0.0.1\nSending Power-up Clear.\n\nSending [Write Quad Request]: ", 0),
+            0u);
+  EXPECT_TRUE(WidgetText().ends_with("\nReceived:  " + link.LastReply() + " [Write Response]"));
+  EXPECT_EQ(WidgetText(), LogText());
   EXPECT_EQ(window_->lblTXRXTime->text().toStdString(), link.TxRxTime());
-  EXPECT_TRUE(window_->cmdConnect->isEnabled());
-}
+  EXPECT_EQ(link.TxRxTime().size(), 10u);
 
-TEST_F(MainWindowTest, ConnectToNothingSaysSo) {
-  sim_.Stop();  // nothing listens on its port any more
-  Open();
-  QSignalSpy beeps(&session_->GetLink(), &Link::beep);
-  window_->txtRemoteHost->setText(QString::fromStdString(SimHost()));
-  window_->cmdConnect->click();
-  EXPECT_FALSE(session_->GetLink().IsConnected());
-  EXPECT_EQ(prompter_.Messages(), std::vector<std::string>{"\nCould not connect to: " + SimHost()});
-  // The refused connection is the socket's error event first, framed by the asterisk lines.
-  const std::string stars(60, '*');
-  EXPECT_EQ(LogText().rfind("\n" + stars + "\nTCP Error <", 0), 0u) << LogText();
-  EXPECT_TRUE(LogText().ends_with(
-      stars + "\nCould not connect to: 127.0.0.1\nCould not send command - not connected."))
-      << LogText();
-  EXPECT_EQ(beeps.count(), 1);
-}
-
-TEST_F(MainWindowTest, LogWidgetFollowsTheTenThousandCharacterRule) {
-  Open();
+  // The log widget follows the log, and the operator's click moves the caret its rule counts from.
   MessageLog& log = session_->Log();
-  log.AddMsg(std::string(9980, 'a'));
-  log.AddMsg(std::string(20, 'b'));  // exactly fits
-  EXPECT_EQ(LogText(), std::string(9980, 'a') + std::string(20, 'b'));
-
-  log.Clear();
-  log.AddMsg(std::string(9990, 'a'));
-  log.AddMsg("\n" + std::string(19, 'c'));  // would overflow: replaces the log
-  EXPECT_EQ(LogText(), "\n" + std::string(19, 'c'));
-  EXPECT_EQ(window_->txtMsgBox->textCursor().position(), 20);
-
-  // The operator's click moves the caret the rule counts from.
   log.Clear();
   log.AddMsg(std::string(9990, 'a'));
   QTextCursor cursor = window_->txtMsgBox->textCursor();
@@ -210,8 +130,12 @@ TEST_F(MainWindowTest, LogWidgetFollowsTheTenThousandCharacterRule) {
   window_->txtMsgBox->setTextCursor(cursor);
   EXPECT_EQ(log.Caret(), 0);
   log.AddMsg(std::string(20, 'd'));
-  EXPECT_EQ(LogText(), std::string(9990, 'a') + std::string(20, 'd'));
+  EXPECT_EQ(WidgetText(), std::string(9990, 'a') + std::string(20, 'd'));
   EXPECT_EQ(window_->txtMsgBox->textCursor().position(), 10010);
+  log.SetCaret(9990);
+  log.AddMsg("\n" + std::string(19, 'c'));  // would pass the limit: replaces the log
+  EXPECT_EQ(WidgetText(), "\n" + std::string(19, 'c'));
+  EXPECT_EQ(window_->txtMsgBox->textCursor().position(), 20);
 }
 
 TEST_F(MainWindowTest, AutoParsingToggleChangesCaptionAndSaysSo) {
@@ -274,7 +198,7 @@ TEST_F(MainWindowTest, DisconnectAndExitCloseTheConnection) {
   ConnectToSim();
   window_->cmdDisconnect->click();
   EXPECT_EQ(session_->GetLink().State(), Link::kStateClosed);
-  EXPECT_TRUE(LogText().ends_with("\nConnection closed."));
+  EXPECT_TRUE(WidgetText().ends_with("\nConnection closed."));
 
   ConnectToSim();
   QSignalSpy exits(window_.get(), &FrmMain::exitRequested);
@@ -283,7 +207,7 @@ TEST_F(MainWindowTest, DisconnectAndExitCloseTheConnection) {
   EXPECT_EQ(exits.count(), 1);
   EXPECT_FALSE(window_->isVisible());
   EXPECT_EQ(session_->GetLink().State(), Link::kStateClosed);
-  EXPECT_TRUE(LogText().ends_with("\nConnection closed."));
+  EXPECT_TRUE(WidgetText().ends_with("\nConnection closed."));
 }
 
 TEST_F(MainWindowTest, ConfigureEventsAsksBeforeWorkingOffLine) {
@@ -350,14 +274,16 @@ TEST_F(MainWindowTest, SelectedLogPacketsAreDecodedWhenAutoParsingIsOn) {
 TEST_F(MainWindowTest, RequestControlsAreDisabledWhileATransactionWaits) {
   Open();
   ConnectToSim();
-  sim::FaultPlan slow;
-  slow.delayMs = 300;
-  sim_.SetFaultPlan(slow);
-  bool connectEnabled = true, statusEnabled = true, disconnectEnabled = false;
+  window_->mnuViewStatus->trigger();
+  FrmStatus* status = window_->StatusWindow();
+  ASSERT_NE(status, nullptr);
+  sim_->SetFaultPlan({.delayMs = 300});
+  bool connectEnabled = true, statusEnabled = true, storeEnabled = true, disconnectEnabled = false;
   // Runs inside the engine's wait, before the delayed reply can arrive.
   QTimer::singleShot(0, window_.get(), [&] {
     connectEnabled = window_->cmdConnect->isEnabled();
     statusEnabled = window_->mnuViewStatus->isEnabled();
+    storeEnabled = status->cmdStore->isEnabled();
     disconnectEnabled = window_->cmdDisconnect->isEnabled();
   });
   Link& link = session_->GetLink();
@@ -365,9 +291,11 @@ TEST_F(MainWindowTest, RequestControlsAreDisabledWhileATransactionWaits) {
   EXPECT_EQ(link.LastOutcome(), Outcome::Replied);
   EXPECT_FALSE(connectEnabled);
   EXPECT_FALSE(statusEnabled);
+  EXPECT_FALSE(storeEnabled);
   EXPECT_TRUE(disconnectEnabled);  // the operator can always abandon the connection
   EXPECT_TRUE(window_->cmdConnect->isEnabled());
   EXPECT_TRUE(window_->mnuViewStatus->isEnabled());
+  EXPECT_TRUE(status->cmdStore->isEnabled());
 }
 
 }  // namespace

@@ -82,9 +82,7 @@ TEST_F(ManualWindowTest, SendsATypedPacketOnceAndRefusesWhatIsNotAPacket) {
 
 TEST_F(ManualWindowTest, AutoSendRepeatsOnTheTimerAndSkipsTicksWhileBusy) {
   // Replies slower than the period: ticks that find the engine busy are skipped, never refused.
-  sim::SimOptions opts;
-  opts.faults.delayMs = 40;
-  StartAndConnect(opts);
+  StartAndConnect({.faults = {.delayMs = 40}});
   FrmManual* w = OpenWindow();
   ASSERT_NE(w, nullptr);
   prompter_.inputs = {std::string("10")};
@@ -119,14 +117,13 @@ TEST_F(ManualWindowTest, ScanTimeIsValidatedAndRounded) {
   FrmManual* w = OpenWindow();
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(w->tmrAutoScanner->interval(), 500);
-  const std::string rule = "' is not a valid scan time.  Must be non-zero number no greater than  5000.";
-  for (const char* bad : {"0", "5001", "", "fast"}) {
-    prompter_.Clear();
-    prompter_.inputs = {std::string(bad)};
-    w->btnScanTime->click();
-    EXPECT_EQ(prompter_.Messages(), std::vector<std::string>{"'" + std::string(bad) + rule});
-    EXPECT_EQ(w->tmrAutoScanner->interval(), 500);
-  }
+  // Which answers are valid is the service's test; here, a refusal leaves the timer alone.
+  prompter_.inputs = {std::string("5001")};
+  w->btnScanTime->click();
+  EXPECT_EQ(prompter_.Messages(),
+            std::vector<std::string>{
+                "'5001' is not a valid scan time.  Must be non-zero number no greater than  5000."});
+  EXPECT_EQ(w->tmrAutoScanner->interval(), 500);
   ASSERT_FALSE(prompter_.log.empty());
   EXPECT_EQ(prompter_.log[0].title, "Scan Time");
   EXPECT_EQ(prompter_.log[0].text, "Enter scan rate (in milliseconds:)");
