@@ -60,6 +60,8 @@ struct Brain::Area {
   // Stored into by a write, a restore or Poke since the last reset. Generated areas are rebuilt
   // whole before every read, so Generate needs no mark.
   bool dirty = false;
+  // The flash version an image window was last built from (0: not built, or overwritten since).
+  std::uint64_t imageBuiltFor = 0;
 };
 
 Brain::Brain(Rack rack) : rack_(std::move(rack)) {
@@ -89,6 +91,7 @@ Brain::Brain(Rack rack) : rack_(std::move(rack)) {
 
 void Brain::Reset() {
   flash_.reset();
+  ++flashVersion_;
   statePath_.clear();
   pucPending_ = true;
   outputs_ = 0;
@@ -293,6 +296,7 @@ Brain::Result Brain::RunCommand(std::uint32_t value) {
         return {kRcodeData, kErrCannotProgramFlash};
       }
       flash_ = std::move(s);
+      ++flashVersion_;
       return {};
     }
     case kCmdEraseFlash:
@@ -301,6 +305,7 @@ Brain::Result Brain::RunCommand(std::uint32_t value) {
         return {kRcodeData, kErrCannotEraseFlash};
       }
       flash_.reset();
+      ++flashVersion_;
       return {};
     case kCmdRestart:
       ResetLive();
@@ -326,6 +331,7 @@ void Brain::ResetLive() {
     if (!a->dirty) continue;
     std::fill(a->mem.begin(), a->mem.end(), std::uint8_t{0});
     a->dirty = false;
+    a->imageBuiltFor = 0;
   }
   outputs_ = 0;
   for (int p = 0; p < kPoints; ++p) {
@@ -434,11 +440,13 @@ bool Brain::LoadState(std::string& error) {
   auto parsed = ReadStateFile(statePath_, missing, error);
   if (missing) {
     flash_.reset();
+    ++flashVersion_;
     return true;
   }
   if (!parsed) return false;
   if (parsed->empty) {
     flash_.reset();
+    ++flashVersion_;
     return true;
   }
   std::string why;
@@ -448,6 +456,7 @@ bool Brain::LoadState(std::string& error) {
     return false;
   }
   flash_ = std::move(*s);
+  ++flashVersion_;
   ResetLive();
   Restore(*flash_);
   return true;
@@ -521,6 +530,9 @@ void Brain::Generate(Area& a) {
       break;
     }
     case Kind::Image: {
+      // Rebuilding means walking the whole flash and filling 64 KiB: only when the flash changed.
+      if (a.imageBuiltFor == flashVersion_) break;
+      a.imageBuiltFor = flashVersion_;
       Bytes img = Image();
       std::fill(a.mem.begin(), a.mem.end(), std::uint8_t{0});
       std::copy(img.begin(),
@@ -555,6 +567,7 @@ bool Brain::Poke(std::uint64_t address, const Bytes& data) {
   Area* a = FindArea(address);
   if (!a || address - a->base + data.size() > a->size) return false;
   a->dirty = true;
+  a->imageBuiltFor = 0;
   std::copy(data.begin(), data.end(), a->mem.begin() + static_cast<std::ptrdiff_t>(address - a->base));
   return true;
 }

@@ -141,6 +141,8 @@ class Brain {
   std::vector<std::unique_ptr<Area>> owned_;
   Area* pointConfig_ = nullptr;  // looked up per point on every scan, so kept at hand
   std::optional<Snapshot> flash_;
+  // Counts changes of the flash, so the EEPROM image windows are rebuilt only when it changed.
+  std::uint64_t flashVersion_ = 1;
   std::string statePath_;
   bool pucPending_ = true;
   std::uint64_t outputs_ = 0;
