@@ -11,9 +11,9 @@
 
 namespace kestrio::bench {
 
-class RecordingEngine : public Engine {
+class RecordingEngine : public ForwardingEngine {
  public:
-  explicit RecordingEngine(Engine& inner) : inner_(inner) {}
+  explicit RecordingEngine(Engine& inner) : ForwardingEngine(inner) {}
 
   void SendAndAwaitReply(const std::string& packet, int tcode) override {
     if (!packet.empty()) requests_.push_back(packet);  // converted only when replayed
@@ -21,16 +21,6 @@ class RecordingEngine : public Engine {
     inner_.SendAndAwaitReply(packet, tcode);
     engineTime_ += std::chrono::steady_clock::now() - start;
   }
-  const std::string& LastReply() const override { return inner_.LastReply(); }
-  const ReplyFlags& Flags() const override { return inner_.Flags(); }
-  Outcome LastOutcome() const override { return inner_.LastOutcome(); }
-  std::string TxRxTime() const override { return inner_.TxRxTime(); }
-  bool Busy() const override { return inner_.Busy(); }
-  bool StopRequested() const override { return inner_.StopRequested(); }
-  void SetStopRequested(bool on) override { inner_.SetStopRequested(on); }
-  PacketBuilder& Builder() override { return inner_.Builder(); }
-  Prompter& Ui() override { return inner_.Ui(); }
-  void AddMsg(const std::string& text) override { inner_.AddMsg(text); }
 
   const std::vector<std::string>& Requests() const { return requests_; }
   double EngineMs() const { return std::chrono::duration<double, std::milli>(engineTime_).count(); }
@@ -40,7 +30,6 @@ class RecordingEngine : public Engine {
   }
 
  private:
-  Engine& inner_;
   std::vector<std::string> requests_;
   std::chrono::steady_clock::duration engineTime_{};
 };

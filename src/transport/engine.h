@@ -56,4 +56,28 @@ class Engine {
   }
 };
 
+// Passes every call on to another engine; a decorator overrides only what it adds to (recording the
+// requests of a job, breaking the connection at a chosen request).
+class ForwardingEngine : public Engine {
+ public:
+  explicit ForwardingEngine(Engine& inner) : inner_(inner) {}
+
+  void SendAndAwaitReply(const std::string& packet, int tcode) override {
+    inner_.SendAndAwaitReply(packet, tcode);
+  }
+  const std::string& LastReply() const override { return inner_.LastReply(); }
+  const ReplyFlags& Flags() const override { return inner_.Flags(); }
+  Outcome LastOutcome() const override { return inner_.LastOutcome(); }
+  std::string TxRxTime() const override { return inner_.TxRxTime(); }
+  bool Busy() const override { return inner_.Busy(); }
+  bool StopRequested() const override { return inner_.StopRequested(); }
+  void SetStopRequested(bool on) override { inner_.SetStopRequested(on); }
+  PacketBuilder& Builder() override { return inner_.Builder(); }
+  Prompter& Ui() override { return inner_.Ui(); }
+  void AddMsg(const std::string& text) override { inner_.AddMsg(text); }
+
+ protected:
+  Engine& inner_;
+};
+
 }  // namespace kestrio

@@ -171,30 +171,19 @@ class SimRig : public test::SimSession {
 
 // Passes every call on to `inner` and runs `fault` just before the Nth request goes out: how a test
 // breaks the connection at a chosen point in the middle of a job.
-class FaultAtRequest : public Engine {
+class FaultAtRequest : public ForwardingEngine {
  public:
   FaultAtRequest(Engine& inner, int n, std::function<void()> fault)
-      : inner_(inner), n_(n), fault_(std::move(fault)) {}
+      : ForwardingEngine(inner), n_(n), fault_(std::move(fault)) {}
 
   void SendAndAwaitReply(const std::string& packet, int tcode) override {
     if (++count_ == n_ && fault_) fault_();
     inner_.SendAndAwaitReply(packet, tcode);
   }
-  const std::string& LastReply() const override { return inner_.LastReply(); }
-  const ReplyFlags& Flags() const override { return inner_.Flags(); }
-  Outcome LastOutcome() const override { return inner_.LastOutcome(); }
-  std::string TxRxTime() const override { return inner_.TxRxTime(); }
-  bool Busy() const override { return inner_.Busy(); }
-  bool StopRequested() const override { return inner_.StopRequested(); }
-  void SetStopRequested(bool on) override { inner_.SetStopRequested(on); }
-  PacketBuilder& Builder() override { return inner_.Builder(); }
-  Prompter& Ui() override { return inner_.Ui(); }
-  void AddMsg(const std::string& text) override { inner_.AddMsg(text); }
 
   int Requests() const { return count_; }
 
  private:
-  Engine& inner_;
   int n_;
   std::function<void()> fault_;
   int count_ = 0;
