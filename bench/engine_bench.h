@@ -36,10 +36,16 @@ struct JobResult {
   std::string name;
   std::string what;
   std::int64_t transactions = 0;
+  int repeats = 0;
   double wallMs = 0;   // median of the repeats
   double engineMs = 0;  // of wallMs, the time inside the engine's calls (the rest is the service's own work)
-  double floorMs = 0;  // the raw client replaying the same requests, median of the repeats
-  double ratio = 0;    // median of per-repeat wall / floor
+  // The physical limit: the raw client sending the job's own requests, median of the repeats (the
+  // job and its replay alternate which goes first).
+  double floorMs = 0;
+  double ratio = 0;  // wallMs / floorMs
+  // For comparison: each transaction at the raw client's mean round trip for its kind in this run's
+  // pairs (a read block at the 1024-byte block's, any other at the quadlet's).
+  double rttFloorMs = 0;
 };
 
 struct EngineResults {

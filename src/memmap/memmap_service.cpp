@@ -32,28 +32,23 @@ MemMapResult Refuse(Engine& engine, const std::string& text) {
   return r;
 }
 
-// Appends what PageAddress::Text gives, without a temporary per line.
-void AppendAddress(std::string& out, const PageAddress& a) {
-  static constexpr char kDigits[] = "0123456789ABCDEF";
-  out += a.high;
-  for (int shift = 12; shift >= 0; shift -= 4) out += kDigits[(a.low >> shift) & 0x0F];
-}
-
-// The lines of a block read: "address:digits" per whole quadlet, or the bare digits. Built in one
-// buffer: a large block has thousands of lines.
+// The lines of a block read: "address:digits" per whole quadlet, or the bare digits. Written into
+// one buffer of the final size: a large block has thousands of lines.
 std::string BlockText(const PageAddress& start, bool formatted, long byteCount, const std::string& reply) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
   const std::string_view data = std::string_view(reply).substr(32, static_cast<std::size_t>(byteCount) * 2);
   if (!formatted) return std::string(data);
-  const auto lines = static_cast<std::size_t>(byteCount / 4);
-  std::string out;
-  out.reserve(lines * (start.high.size() + 4 + 1 + 8 + 1));
-  PageAddress a = start;
-  for (std::size_t q = 0; q < lines; ++q) {
-    AppendAddress(out, a);
-    out += ':';
-    out += data.substr(q * 8, 8);
-    out += '\n';
-    a.Advance(4);
+  const std::size_t lines = std::min(static_cast<std::size_t>(byteCount / 4), data.size() / 8);
+  const std::size_t lineSize = start.high.size() + 4 + 1 + 8 + 1;
+  std::string out(lines * lineSize, '\n');
+  char* at = out.data();
+  std::uint16_t low = start.low;
+  for (std::size_t q = 0; q < lines; ++q, low = static_cast<std::uint16_t>(low + 4)) {
+    at = std::copy(start.high.begin(), start.high.end(), at);
+    for (int shift = 12; shift >= 0; shift -= 4) *at++ = kDigits[(low >> shift) & 0x0F];
+    *at++ = ':';
+    at = std::copy_n(data.begin() + static_cast<std::ptrdiff_t>(q * 8), 8, at);
+    ++at;  // the line break is already there
   }
   return out;
 }

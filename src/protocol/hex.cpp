@@ -1,19 +1,41 @@
 #include "protocol/hex.h"
 
+#include <array>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace kestrio {
 
 namespace {
 
-int DigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
+// Every received byte passes through these conversions twice, so they go by table.
+constexpr std::array<std::int8_t, 256> MakeDigitTable() {
+  std::array<std::int8_t, 256> table{};
+  for (int c = 0; c < 256; ++c) {
+    table[static_cast<std::size_t>(c)] = c >= '0' && c <= '9'   ? static_cast<std::int8_t>(c - '0')
+                                         : c >= 'A' && c <= 'F' ? static_cast<std::int8_t>(c - 'A' + 10)
+                                         : c >= 'a' && c <= 'f' ? static_cast<std::int8_t>(c - 'a' + 10)
+                                                                : std::int8_t{-1};
+  }
+  return table;
 }
+constexpr std::array<std::int8_t, 256> kDigitTable = MakeDigitTable();
+
+int DigitValue(char c) { return kDigitTable[static_cast<unsigned char>(c)]; }
 
 constexpr char kDigits[] = "0123456789ABCDEF";
+
+// The two digits of every byte value, so a byte costs one lookup.
+constexpr std::array<char, 512> MakePairTable() {
+  std::array<char, 512> table{};
+  for (std::size_t b = 0; b < 256; ++b) {
+    table[2 * b] = kDigits[b >> 4];
+    table[2 * b + 1] = kDigits[b & 0x0F];
+  }
+  return table;
+}
+constexpr std::array<char, 512> kPairTable = MakePairTable();
 
 }  // namespace
 
@@ -47,22 +69,22 @@ std::uint64_t HexValue(std::string_view hex) {
 }
 
 Bytes HexToBytes(std::string_view hex) {
-  Bytes out;
-  out.reserve((hex.size() + 1) / 2);
-  for (std::size_t i = 0; i < hex.size(); i += 2) {
-    out.push_back(static_cast<std::uint8_t>(HexValue(hex.substr(i, 2))));
+  // Each pair reads as HexValue reads it: up to its first non-hex character.
+  Bytes out((hex.size() + 1) / 2);
+  for (std::size_t i = 0, o = 0; i < hex.size(); i += 2, ++o) {
+    const int high = DigitValue(hex[i]);
+    if (high < 0) continue;  // already 0
+    const int low = i + 1 < hex.size() ? DigitValue(hex[i + 1]) : -1;
+    out[o] = static_cast<std::uint8_t>(low < 0 ? high : (high << 4) | low);
   }
   return out;
 }
 
 std::string BytesToHex(const std::uint8_t* data, std::size_t count) {
-  std::string out;
-  if (data == nullptr) return out;
-  out.reserve(count * 2);
-  for (std::size_t i = 0; i < count; ++i) {
-    out.push_back(kDigits[data[i] >> 4]);
-    out.push_back(kDigits[data[i] & 0x0F]);
-  }
+  if (data == nullptr) return {};
+  std::string out(count * 2, '0');
+  char* digit = out.data();
+  for (std::size_t i = 0; i < count; ++i, digit += 2) std::memcpy(digit, &kPairTable[2 * data[i]], 2);
   return out;
 }
 

@@ -2,18 +2,23 @@
 // The one TCP connection to the brain and the request/reply engine that runs over it.
 //
 // How a transaction behaves (the guarantees every service and window relies on):
-// - Waiting uses no CPU, and the engine's waiting never holds the event loop off for more than
-//   5 ms. A reply is first awaited in a blocking wait on the socket alone
-//   (QTcpSocket::waitForReadyRead: the thread sleeps in poll(); Qt reads and announces arrivals as
-//   usual), but only until 5 ms after the engine's own last event-loop wait ended, and never past
-//   the timeout. The rest of the wait, and Connect's, run a local QEventLoop woken by a single-shot
-//   QTimer, by the socket's arrivals and by its state changes, so windows stay responsive through
-//   a long wait and a run of quick transactions still lets the event loop run at least every 5 ms.
-//   (A design choice: a reply on a local network then costs no event-loop round trip, half the
-//   system calls of waiting on the event loop; window events wait at most 5 ms behind the engine.
-//   A peer served by this thread's own event loop, as in test rigs, answers only once that loop
-//   runs: 5 ms later per transaction.) Elapsed time comes from QElapsedTimer (monotonic, so a wait
-//   across midnight or a clock change still ends on time).
+// - Waiting uses no CPU, and the engine's waiting holds the event loop off for at most about
+//   5 ms (plus one receive slice, 1 ms rounded up to the kernel's tick). A reply is first awaited
+//   in a blocking wait on the socket alone, but only while the thread's event loop last ran less
+//   than 5 ms ago (its dispatcher's awake signal, or the end of the engine's own event-loop wait),
+//   and never past the timeout. The rest of the wait, and Connect's, run a local QEventLoop woken
+//   by a single-shot QTimer, by the socket's arrivals and by its state changes, so windows stay
+//   responsive through a long wait and a run of quick transactions still lets the event loop run
+//   about every 5 ms. (A design choice: a reply on a local network then costs no event-loop round
+//   trip. A peer served by this thread's own event loop, as in test rigs, answers only once that
+//   loop runs: about 5 ms later per transaction.) Elapsed time comes from QElapsedTimer
+//   (monotonic, so a wait across midnight or a clock change still ends on time).
+//   On Unix the blocking wait is one recv() per arrival: once connected, the socket is switched to
+//   blocking mode with receive and send timeouts of one slice, and the engine reads arrivals itself
+//   (after whatever Qt's own buffer holds, so the stream stays in order). A close or an error met
+//   there is left on the socket for Qt, which is given one look at it and reports it as usual. The
+//   timeouts bound every blocking call Qt makes on the socket too; the engine's sends never block.
+//   Elsewhere the blocking wait is QTcpSocket::waitForReadyRead.
 // - Never re-entrant. While a transaction (or a connection attempt) waits, Busy() is true and
 //   busyChanged(true) has been emitted. A SendAndAwaitReply made meanwhile (a scan tick, a click)
 //   is refused: it logs "\nRequest refused - another transaction is still waiting for its reply.",
@@ -42,8 +47,8 @@
 // - An empty packet (a builder rejected its input) is logged and never put on the wire; the call
 //   returns at once with Outcome::Empty.
 // - Each packet goes out in one write and the socket has QAbstractSocket::LowDelayOption set. When
-//   Qt holds no unsent bytes the packet is sent on the socket's descriptor directly (the socket is
-//   never read behind Qt's back); whatever the socket does not take goes through QTcpSocket::write.
+//   Qt holds no unsent bytes the packet is sent on the socket's descriptor directly; whatever the
+//   socket does not take at once goes through QTcpSocket::write.
 // - When the connection has dropped (checked by a zero-time look at the socket just before
 //   sending, so a close that arrived while idle is noticed; a plain poll(), handed to Qt only when
 //   something is there), SendAndAwaitReply reconnects silently
@@ -68,6 +73,7 @@
 #include <array>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "protocol/hex.h"
 #include "protocol/packet.h"
@@ -105,7 +111,7 @@ class Link : public QObject, public Engine {
   const std::string& LastReply() const override { return lastReply_; }
   const ReplyFlags& Flags() const override { return flags_; }
   Outcome LastOutcome() const override { return lastOutcome_; }
-  std::string TxRxTime() const override { return txRxTime_; }
+  std::string TxRxTime() const override { return FormatTxRxTime(txRxSeconds_); }
   bool Busy() const override { return busy_; }
   bool StopRequested() const override { return stopRequested_; }
   void SetStopRequested(bool on) override { stopRequested_ = on; }
@@ -165,7 +171,12 @@ class Link : public QObject, public Engine {
   void OnSocketError(QAbstractSocket::SocketError error);
   void OnSocketStateChanged();
   void ProcessPending();
-  void StorePacket(const std::string& packet);
+  void StorePacket(std::string packet);
+  // Once connected: makes the socket's receives block for at most one slice (see AwaitReply).
+  void PrepareDirectReads();
+  // One blocking receive of what has arrived, handled as any arrival; false when the peer closed
+  // or the connection failed (left for Qt to notice).
+  bool ReceiveDirect();
   void DropPending();
   // True when the pending digits may be the beginning of the reply to the request with `label`.
   bool IsLateReplyInProgress(int label) const;
@@ -195,7 +206,7 @@ class Link : public QObject, public Engine {
   std::string lastReply_;
   ReplyFlags flags_;
   Outcome lastOutcome_ = Outcome::Sent;
-  std::string txRxTime_;
+  double txRxSeconds_ = 0.0;
   bool stopRequested_ = false;
 
   bool busy_ = false;
@@ -208,6 +219,8 @@ class Link : public QObject, public Engine {
   QElapsedTimer transactionClock_;
   QEventLoop* waitLoop_ = nullptr;
   QElapsedTimer sinceEventLoop_;  // since the engine's last wait on the event loop ended
+  bool directReads_ = false;      // the engine receives replies itself in the blocking wait
+  std::vector<std::uint8_t> receiveBuffer_;
 
   std::function<bool()> isScanning_;
   std::function<void()> toggleScanning_;

@@ -20,10 +20,14 @@ class MessageLog : public QObject {
 
   // Appends `text` (which begins with its own line break where it wants one) when the caret position
   // plus the text's length is at most kMaxChars; otherwise the whole log becomes `text`. The caret
-  // then moves to the end so the newest text is in view. Text is UTF-8; lengths count QChars.
+  // then moves to the end so the newest text is in view. Text is UTF-8; lengths count QChars (UTF-16
+  // units), as the window counts them.
   void AddMsg(const std::string& text);
 
-  const QString& Text() const { return text_; }
+  // The log is kept as UTF-8 and becomes a QString only for a listener or a caller of Text(): every
+  // packet passes through here, and a program without a window has no use for the conversion.
+  QString Text() const { return QString::fromStdString(text_); }
+  const std::string& Utf8() const { return text_; }
   int Caret() const { return caret_; }
   // Where the operator clicked in the log; clamped to the text.
   void SetCaret(int position);
@@ -37,7 +41,8 @@ class MessageLog : public QObject {
   void replaced(const QString& text);  // the whole log is now `text`
 
  private:
-  QString text_;
+  std::string text_;
+  int length_ = 0;  // of text_, in QChars
   int caret_ = 0;
   std::function<void(const std::string&)> mirror_;
 };

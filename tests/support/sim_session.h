@@ -51,7 +51,7 @@ class SimSession : public ::testing::Test {
   std::string Path(const char* name) const { return dir_.filePath(name).toStdString(); }
   std::string SimHost() const { return "127.0.0.1:" + std::to_string(port_); }
   Link& link() { return session_->GetLink(); }
-  std::string LogText() const { return session_->Log().Text().toStdString(); }
+  std::string LogText() const { return session_->Log().Utf8(); }
 
   QTemporaryDir dir_;
   HookedPrompter prompter_;

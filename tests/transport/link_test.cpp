@@ -38,7 +38,7 @@ class LinkTest : public ::testing::Test {
   }
 
   Link& link() { return session_->GetLink(); }
-  std::string log() const { return session_->Log().Text().toStdString(); }
+  std::string log() const { return session_->Log().Utf8(); }
 
   void ConnectQuietly() {
     ASSERT_TRUE(link().Connect(false));

@@ -45,10 +45,22 @@ TEST(MessageLog, AppendsUntilTheCaretWouldPassTheLimitThenReplaces) {
   EXPECT_EQ(log.Caret(), 10010);
   EXPECT_EQ(appended.back(), QString::fromStdString(twenty));
 
+  // Lengths count what the window counts: a character beyond 16 bits takes two places.
+  log.Clear();
+  log.AddMsg(std::string(9996, 'a'));
+  log.AddMsg("\xC3\xA9\xF0\x9F\x98\x80");  // e-acute and an emoji: three places
+  EXPECT_EQ(log.Caret(), 9999);
+  EXPECT_EQ(log.Caret(), log.Text().size());
+  log.AddMsg("\xC3\xA9");
+  EXPECT_EQ(log.Caret(), 10000);
+  log.AddMsg("\xC3\xA9");  // one more passes the limit
+  EXPECT_EQ(log.Caret(), 1);
+  EXPECT_EQ(log.Utf8(), "\xC3\xA9");
+
   log.SetCaret(-4);
   EXPECT_EQ(log.Caret(), 0);
   log.SetCaret(1 << 30);
-  EXPECT_EQ(log.Caret(), 10010);
+  EXPECT_EQ(log.Caret(), 1);
 }
 
 TEST(MessageLog, MirrorSeesEveryText) {
