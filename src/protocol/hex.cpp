@@ -5,6 +5,10 @@
 #include <cstring>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace kestrio {
 
 namespace {
@@ -84,7 +88,23 @@ std::string BytesToHex(const std::uint8_t* data, std::size_t count) {
   if (data == nullptr) return {};
   std::string out(count * 2, '0');
   char* digit = out.data();
-  for (std::size_t i = 0; i < count; ++i, digit += 2) std::memcpy(digit, &kPairTable[2 * data[i]], 2);
+  std::size_t i = 0;
+#if defined(__SSE2__)
+  // Sixteen bytes at a time: split into nibbles, interleave high and low, and turn each into its
+  // digit ('0' + n, plus the gap up to 'A' for n above 9).
+  const __m128i low4 = _mm_set1_epi8(0x0F), nine = _mm_set1_epi8(9), zero = _mm_set1_epi8('0'),
+                gap = _mm_set1_epi8('A' - '0' - 10);
+  const auto digits = [&](__m128i n) {
+    return _mm_add_epi8(_mm_add_epi8(n, zero), _mm_and_si128(_mm_cmpgt_epi8(n, nine), gap));
+  };
+  for (; i + 16 <= count; i += 16, digit += 32) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+    const __m128i high = _mm_and_si128(_mm_srli_epi16(v, 4), low4), low = _mm_and_si128(v, low4);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(digit), digits(_mm_unpacklo_epi8(high, low)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(digit + 16), digits(_mm_unpackhi_epi8(high, low)));
+  }
+#endif
+  for (; i < count; ++i, digit += 2) std::memcpy(digit, &kPairTable[2 * data[i]], 2);
   return out;
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 namespace kestrio {
 namespace {
 
@@ -25,6 +27,17 @@ TEST(HexTest, BytesRoundTrip) {
   Bytes all(256);
   for (int i = 0; i < 256; ++i) all[i] = static_cast<std::uint8_t>(i);
   EXPECT_EQ(HexToBytes(BytesToHex(all)), all);
+  // Every byte value, at every offset of a long buffer (long ones are converted in wide steps):
+  // upper-case digits, two per byte, in order.
+  for (std::size_t skip = 0; skip < 20; ++skip) {
+    const std::string hex = BytesToHex(all.data() + skip, all.size() - skip);
+    ASSERT_EQ(hex.size(), 2 * (all.size() - skip));
+    for (std::size_t i = skip; i < all.size(); ++i) {
+      char expected[3];
+      std::snprintf(expected, sizeof expected, "%02X", static_cast<unsigned>(i));
+      ASSERT_EQ(hex.substr(2 * (i - skip), 2), expected) << "byte " << i << " at offset " << skip;
+    }
+  }
 }
 
 TEST(HexTest, ValueAndPadding) {
