@@ -85,9 +85,16 @@ Bytes HexToBytes(std::string_view hex) {
 }
 
 std::string BytesToHex(const std::uint8_t* data, std::size_t count) {
-  if (data == nullptr) return {};
-  std::string out(count * 2, '0');
-  char* digit = out.data();
+  std::string out;
+  AppendHex(out, data, count);
+  return out;
+}
+
+void AppendHex(std::string& out, const std::uint8_t* data, std::size_t count) {
+  if (data == nullptr || count == 0) return;
+  const std::size_t from = out.size();
+  out.resize(from + count * 2);
+  char* digit = out.data() + from;
   std::size_t i = 0;
 #if defined(__SSE2__)
   // Sixteen bytes at a time: split into nibbles, interleave high and low, and turn each into its
@@ -105,7 +112,6 @@ std::string BytesToHex(const std::uint8_t* data, std::size_t count) {
   }
 #endif
   for (; i < count; ++i, digit += 2) std::memcpy(digit, &kPairTable[2 * data[i]], 2);
-  return out;
 }
 
 std::string BytesToHex(const Bytes& bytes, std::size_t count) {
@@ -115,14 +121,16 @@ std::string BytesToHex(const Bytes& bytes, std::size_t count) {
 std::string BytesToHex(const Bytes& bytes) { return BytesToHex(bytes.data(), bytes.size()); }
 
 std::string ToHex(std::uint64_t value, int width) {
-  std::string out;
+  char digits[16];
+  char* first = digits + sizeof digits;
   do {
-    out.insert(out.begin(), kDigits[value & 0x0F]);
+    *--first = kDigits[value & 0x0F];
     value >>= 4;
   } while (value != 0);
-  if (width > 0 && out.size() < static_cast<std::size_t>(width)) {
-    out.insert(0, static_cast<std::size_t>(width) - out.size(), '0');
-  }
+  const auto count = static_cast<std::size_t>(digits + sizeof digits - first);
+  const std::size_t pad = width > 0 && count < static_cast<std::size_t>(width) ? width - count : 0;
+  std::string out(pad, '0');
+  out.append(first, count);
   return out;
 }
 

@@ -24,6 +24,8 @@ Bytes HexToBytes(std::string_view hex);
 std::string BytesToHex(const Bytes& bytes, std::size_t count);
 std::string BytesToHex(const Bytes& bytes);
 std::string BytesToHex(const std::uint8_t* data, std::size_t count);
+// Appends the digits of `count` bytes to `out` (what BytesToHex gives), reusing its capacity.
+void AppendHex(std::string& out, const std::uint8_t* data, std::size_t count);
 
 // The value of `hex` read as a hexadecimal number by its leading hex digits (0 when none);
 // saturates instead of overflowing.

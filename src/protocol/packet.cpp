@@ -103,9 +103,12 @@ int PacketRcode(std::string_view packet) {
 }
 
 std::string PacketBuilder::BuildHeader(int tcode) {
-  int label = labels_.NextTransactionLabel();
-  return "0000" + ToHex(static_cast<std::uint64_t>(label * 4), 2) +
-         ToHex(static_cast<std::uint64_t>((tcode & 0x0F) * 16), 2) + "0000";
+  const int label = labels_.NextTransactionLabel();
+  std::string header = "0000";
+  header += ToHex(static_cast<std::uint64_t>(label * 4), 2);
+  header += ToHex(static_cast<std::uint64_t>((tcode & 0x0F) * 16), 2);
+  header += "0000";
+  return header;
 }
 
 std::string PacketBuilder::BuildReadQuadRequest(std::string_view offset) {
@@ -115,7 +118,7 @@ std::string PacketBuilder::BuildReadQuadRequest(std::string_view offset) {
     prompter_.Message(kReadQuadBadOffset);
     return "";
   }
-  return header + cleaned;
+  return header.append(cleaned);
 }
 
 std::string PacketBuilder::BuildWriteQuadRequest(std::string_view data, std::string_view offset) {

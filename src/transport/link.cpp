@@ -442,7 +442,7 @@ bool Link::ReceiveDirect() {
   const ssize_t got =
       ::recv(static_cast<int>(tcpIOUnit.socketDescriptor()), receiveBuffer_.data(), receiveBuffer_.size(), 0);
   if (got > 0) {
-    pending_ += BytesToHex(receiveBuffer_.data(), static_cast<std::size_t>(got));
+    AppendHex(pending_, receiveBuffer_.data(), static_cast<std::size_t>(got));
     ProcessPending();
     return true;
   }
@@ -478,8 +478,8 @@ void Link::OnDataArrival() {
     // Asking for exactly what is buffered (up to the chunk) spares Qt a chunk-sized allocation.
     const QByteArray chunk = tcpIOUnit.read(std::min(available, kReadChunkBytes));
     if (chunk.isEmpty()) break;
-    pending_ += BytesToHex(reinterpret_cast<const std::uint8_t*>(chunk.constData()),
-                           static_cast<std::size_t>(chunk.size()));
+    AppendHex(pending_, reinterpret_cast<const std::uint8_t*>(chunk.constData()),
+              static_cast<std::size_t>(chunk.size()));
     ProcessPending();
   }
 }
@@ -488,21 +488,17 @@ void Link::ProcessPending() {
   while (!pending_.empty()) {
     const std::size_t needed = WholePacketLength(pending_);
     if (needed == 0 || pending_.size() < needed) return;  // the rest is still on its way
-    std::string packet;
-    if (needed == pending_.size()) {
-      packet.swap(pending_);  // the usual case: exactly one packet at hand
-    } else {
-      packet = pending_.substr(0, needed);
-      pending_.erase(0, needed);
-    }
-    StorePacket(std::move(packet));
+    // Copied into the ring slot's own buffer and cut off the pending digits, both of which keep
+    // their capacity: a steady stream of replies allocates nothing here.
+    AdvanceRxIndex();
+    std::string& packet = rxBuffer_[static_cast<std::size_t>(rxIndex_)];
+    packet.assign(pending_, 0, needed);
+    pending_.erase(0, needed);
+    StorePacket(packet);
   }
 }
 
-void Link::StorePacket(std::string received) {
-  AdvanceRxIndex();
-  std::string& packet = rxBuffer_[static_cast<std::size_t>(rxIndex_)];
-  packet = std::move(received);
+void Link::StorePacket(const std::string& packet) {
   const bool isReply = awaiting_ && !replied_ &&
                        (outstandingLabel_ < 0 || !IsKnownTcode(PacketTcode(packet)) ||
                         PacketLabel(packet) == outstandingLabel_);

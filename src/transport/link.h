@@ -171,7 +171,8 @@ class Link : public QObject, public Engine {
   void OnSocketError(QAbstractSocket::SocketError error);
   void OnSocketStateChanged();
   void ProcessPending();
-  void StorePacket(std::string packet);
+  // Logs, describes and judges the packet just stored in the ring.
+  void StorePacket(const std::string& packet);
   // Once connected: makes the socket's receives block for at most one slice (see AwaitReply).
   void PrepareDirectReads();
   // One blocking receive of what has arrived, handled as any arrival; false when the peer closed
