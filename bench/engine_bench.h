@@ -11,7 +11,7 @@
 namespace kestrio::bench {
 
 struct Sizes {
-  int pairs = 5;           // interleaved raw/engine pairs per transaction kind
+  int pairs = 11;          // interleaved raw/engine pairs per transaction kind (a steadier median than 5)
   int perPair = 10000;     // transactions per side of a pair
   int warmup = 2000;       // transactions per side before the pairs
   int stallRun = 100000;   // engine transactions watched for stalls

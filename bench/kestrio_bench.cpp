@@ -240,7 +240,7 @@ int Main(int argc, char** argv) {
       {"cli_status_ms", OrNull(cli.measured, cli.medianMs)},
       {"cli_status_rss_mb", OrNull(cli.measured, cli.rssMb)},
       {"cli_status_note", QString::fromStdString(cli.note)},
-      {"quick", sizes.pairs != 5},
+      {"quick", sizes.pairs != Sizes{}.pairs},
       {"seconds", elapsed},
   };
   QSaveFile file(QString::fromStdString(outPath));

@@ -56,11 +56,14 @@ TEST(MessageLog, AppendsUntilTheCaretWouldPassTheLimitThenReplaces) {
   log.AddMsg("\xC3\xA9");  // one more passes the limit
   EXPECT_EQ(log.Caret(), 1);
   EXPECT_EQ(log.Utf8(), "\xC3\xA9");
+  log.AddMsg(std::string(20, 'a') + "\xC3\xA9" + std::string(20, 'b') + "\xF0\x9F\x98\x80" + std::string(9, 'c'));
+  EXPECT_EQ(log.Caret(), 1 + 20 + 1 + 20 + 2 + 9);
+  EXPECT_EQ(log.Caret(), log.Text().size());
 
   log.SetCaret(-4);
   EXPECT_EQ(log.Caret(), 0);
   log.SetCaret(1 << 30);
-  EXPECT_EQ(log.Caret(), 1);
+  EXPECT_EQ(log.Caret(), 53);
 }
 
 TEST(MessageLog, MirrorSeesEveryText) {
