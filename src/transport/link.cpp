@@ -258,10 +258,20 @@ void Link::Disconnect() {
 }
 
 void Link::SendAndAwaitReply(const std::string& packet, int tcode) {
+  // A read goes out without first looking for a close that arrived while idle (a system call per
+  // request, a twentieth of a local round trip). If the connection turns out to have been closed
+  // before any byte of its reply came back, the read is sent once more after a silent reconnect,
+  // as if the close had been seen first: reading changes nothing on the brain, so asking twice is
+  // harmless. Writes and commands are never sent twice; they keep the look before sending.
+  const bool read = (tcode == kReadQuadRequest || tcode == kReadBlockRequest) && PacketTcode(packet) == tcode;
+  if (Transmit(packet, tcode, read && !connecting_)) Transmit(packet, tcode, false);
+}
+
+bool Link::Transmit(const std::string& packet, int tcode, bool mayResend) {
   if (busy_) {
     AddMsg(kRefusedText);
     lastOutcome_ = Outcome::Refused;
-    return;
+    return false;
   }
   const bool awaitReply = !IsResponseTcode(tcode);
   // The "Sending" line comes first in the log, before anything else this call logs; when nothing
@@ -282,13 +292,13 @@ void Link::SendAndAwaitReply(const std::string& packet, int tcode) {
     logSending();
     lastOutcome_ = Outcome::Empty;
     SetTxRxTime(0);
-    return;
+    return false;
   }
   const Bytes bytes = HexToBytes(packet);
 
   // The reconnect runs before this request takes the engine: Connect waits and sends its power-up
   // clear as transactions of their own. Inside Connect (this is its power-up clear) no second try.
-  if (!NothingPending()) {
+  if (!mayResend && !NothingPending()) {
     logSending();
     ProbeConnection();
   }
@@ -302,7 +312,7 @@ void Link::SendAndAwaitReply(const std::string& packet, int tcode) {
     StopScan(true);
     lastOutcome_ = Outcome::NotConnected;
     SetTxRxTime(0);
-    return;
+    return false;
   }
 
   BusyScope busy(*this);
@@ -313,20 +323,22 @@ void Link::SendAndAwaitReply(const std::string& packet, int tcode) {
   replyElapsed_ = 0;
   transactionClock_.start();
 
+  receivedSinceSend_ = 0;
   const qint64 sent = SendDirect(bytes);
   logSending();
   if (sent != static_cast<qint64>(bytes.size()) && !WriteRest(bytes, sent)) {
     awaiting_ = false;
+    if (mayResend && sent == 0 && !IsConnected()) return true;
     prompter_.Message(kNotConnectedText);
     StopScan(true);
     lastOutcome_ = Outcome::NotConnected;
     SetTxRxTime(0);
-    return;
+    return false;
   }
   if (!awaitReply) {
     lastOutcome_ = Outcome::Sent;
     SetTxRxTime(0);
-    return;
+    return false;
   }
 
   AwaitReply();
@@ -336,20 +348,22 @@ void Link::SendAndAwaitReply(const std::string& packet, int tcode) {
   if (replied_) {
     lastOutcome_ = Outcome::Replied;
     SetTxRxTime(replyElapsed_);
-    return;
+    return false;
   }
   SetTxRxTime(0);
   if (!IsConnected()) {
+    if (mayResend && receivedSinceSend_ == 0) return true;
     // The connection closed under the request (a reset mid-reply, DISCONNECT): no reply can come.
     lastOutcome_ = Outcome::NotConnected;
     prompter_.Message(kNotConnectedText);
     StopScan(true);
-    return;
+    return false;
   }
   if (!IsLateReplyInProgress(label)) DropPending();
   lastOutcome_ = Outcome::TimedOut;
   prompter_.Message("The timeout of: " + NumberText(timeoutSeconds_) + " expired without receiving a reply.");
   StopScan(false);
+  return false;
 }
 
 bool Link::IsLateReplyInProgress(int label) const {
@@ -442,6 +456,7 @@ bool Link::ReceiveDirect() {
   const ssize_t got =
       ::recv(static_cast<int>(tcpIOUnit.socketDescriptor()), receiveBuffer_.data(), receiveBuffer_.size(), 0);
   if (got > 0) {
+    receivedSinceSend_ += static_cast<std::size_t>(got);
     AppendHex(pending_, receiveBuffer_.data(), static_cast<std::size_t>(got));
     ProcessPending();
     return true;
@@ -478,6 +493,7 @@ void Link::OnDataArrival() {
     // Asking for exactly what is buffered (up to the chunk) spares Qt a chunk-sized allocation.
     const QByteArray chunk = tcpIOUnit.read(std::min(available, kReadChunkBytes));
     if (chunk.isEmpty()) break;
+    receivedSinceSend_ += static_cast<std::size_t>(chunk.size());
     AppendHex(pending_, reinterpret_cast<const std::uint8_t*>(chunk.constData()),
               static_cast<std::size_t>(chunk.size()));
     ProcessPending();

@@ -49,12 +49,18 @@
 // - Each packet goes out in one write and the socket has QAbstractSocket::LowDelayOption set. When
 //   Qt holds no unsent bytes the packet is sent on the socket's descriptor directly; whatever the
 //   socket does not take at once goes through QTcpSocket::write.
-// - When the connection has dropped (checked by a zero-time look at the socket just before
-//   sending, so a close that arrived while idle is noticed; a plain poll(), handed to Qt only when
-//   something is there), SendAndAwaitReply reconnects silently
-//   (Connect(false), which sends its own power-up clear); if still not connected it shows "**NOT
-//   CONNECTED**", and when a scan runs sets StopRequested and toggles the scan off. The reply flags are
-//   cleared again after the reconnect so a failed power-up clear is not taken for this request's failure.
+// - When the connection has dropped, SendAndAwaitReply reconnects silently (Connect(false), which
+//   sends its own power-up clear) before sending; if still not connected it shows "**NOT
+//   CONNECTED**", and when a scan runs sets StopRequested and toggles the scan off. The reply flags
+//   are cleared again after the reconnect so a failed power-up clear is not taken for this
+//   request's failure. A close that arrived while idle is noticed in one of two ways:
+//   - before a write (or anything but a read), by a zero-time look at the socket just before
+//     sending (a plain poll(), handed to Qt only when something is there);
+//   - a read is sent without that look (it is a system call per request, a noticeable part of a
+//     local round trip); if the connection turns out to be closed before any byte of the reply
+//     came back, the read was not answered, and since reading changes nothing on the brain it is
+//     sent once more, after the silent reconnect, exactly as if the close had been seen first.
+//     Only once: a second close is reported as below. Writes and commands are never sent twice.
 // - If the connection closes while a reply is awaited, the wait ends at once with "**NOT
 //   CONNECTED**" (Outcome::NotConnected) instead of running out the timeout.
 // - No reply within TimeoutSeconds: "The timeout of:  30 expired without receiving a reply.", the
@@ -165,6 +171,9 @@ class Link : public QObject, public Engine {
   qint64 SendDirect(const Bytes& bytes);
   // Writes bytes[from..] through QTcpSocket; false when the socket would not take them.
   bool WriteRest(const Bytes& bytes, qint64 from);
+  // One sending of `packet` and the wait for its reply. True when it should be sent once more: a
+  // read (`mayResend`) met a closed connection before any byte came back.
+  bool Transmit(const std::string& packet, int tcode, bool mayResend);
   // Waits for the outstanding request's reply, the connection's end or the timeout.
   void AwaitReply();
   void OnDataArrival();
@@ -216,6 +225,7 @@ class Link : public QObject, public Engine {
   bool awaiting_ = false;      // a request waits for its reply
   int outstandingLabel_ = -1;  // its label; -1 accepts any packet
   bool replied_ = false;
+  std::size_t receivedSinceSend_ = 0;  // bytes that arrived since this request went out
   double replyElapsed_ = 0.0;
   QElapsedTimer transactionClock_;
   QEventLoop* waitLoop_ = nullptr;

@@ -6,6 +6,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <thread>
@@ -21,6 +22,12 @@ using testing::ScriptedPeer;
 
 const char* const kPucRequest = "000004000000FFFFF038000000000001";  // label 1: the first request
 const char* const kRefused = "\nRequest refused - another transaction is still waiting for its reply.";
+
+std::size_t Occurrences(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size())) ++n;
+  return n;
+}
 
 class LinkTest : public ::testing::Test {
  protected:
@@ -289,19 +296,52 @@ TEST_F(LinkTest, ResetInTheMiddleOfAHugeReplyEndsTheWaitAndTheNextRequestReconne
       << log();
 }
 
+// The brain ends the connection while the program is idle and no event runs to notice it. A write
+// is preceded by a look at the socket; a read goes out at once into the dead connection and is sent
+// again after the reconnect. Either way the brain answers the request exactly once.
 TEST_F(LinkTest, CloseUnnoticedWhileIdleStillReconnects) {
-  ConnectQuietly();
-  peer_.DropAll();
-  // No event runs here, so the program has not yet seen the reset when it is asked to send.
-  std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  ASSERT_EQ(link().Socket().state(), QAbstractSocket::ConnectedState);
-  const std::string request = ReadQuad();
-  link().SendAndAwaitReply(request, kReadQuadRequest);
-  EXPECT_EQ(link().LastOutcome(), Outcome::Replied);
-  EXPECT_EQ(link().LastReply(), ScriptedPeer::DefaultAnswer(request));
-  EXPECT_TRUE(prompter_.log.empty());
-  EXPECT_EQ(peer_.connections, 2);
-  EXPECT_EQ(log().find("TCP Error"), std::string::npos) << log();
+  for (const bool orderly : {false, true}) {
+    for (const bool write : {false, true}) {
+      SCOPED_TRACE(std::string(orderly ? "orderly close, " : "reset, ") + (write ? "write" : "read"));
+      ConnectQuietly();
+      const int connections = peer_.connections;
+      orderly ? peer_.CloseAll() : peer_.DropAll();
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      ASSERT_EQ(link().Socket().state(), QAbstractSocket::ConnectedState);
+      const std::string request =
+          write ? session_->Builder().BuildWriteQuadRequest("00000001", "FFFFF0400000") : ReadQuad();
+      link().SendAndAwaitReply(request, PacketTcode(request));
+      EXPECT_EQ(link().LastOutcome(), Outcome::Replied);
+      EXPECT_EQ(link().LastReply(), ScriptedPeer::DefaultAnswer(request));
+      EXPECT_TRUE(prompter_.log.empty());
+      EXPECT_EQ(peer_.connections, connections + 1);
+      ASSERT_EQ(peer_.requests.size(), 2u);  // the new connection's power-up clear, then the request
+      EXPECT_EQ(peer_.requests[0].substr(6), std::string(kPucRequest).substr(6));
+      EXPECT_EQ(peer_.requests[1], request);
+      EXPECT_EQ(log().find("TCP Error"), std::string::npos) << log();
+      EXPECT_EQ(Occurrences(log(), "Sending " + PacketTypeName(PacketTcode(request)) + ": " + request), write ? 1u : 2u)
+          << log();
+    }
+  }
+}
+
+// A brain that drops the connection on receiving a request, without answering: a read is asked
+// once more on a new connection, a write never twice; then the loss is reported.
+TEST_F(LinkTest, ARequestTheBrainDropsUnansweredIsReportedAfterAtMostOneMoreRead) {
+  peer_.handler = [](ScriptedPeer& p, QTcpSocket& socket, const std::string& request) {
+    if (request.substr(12, 12) == "FFFFF0380000") return p.Send(socket, ScriptedPeer::DefaultAnswer(request));
+    socket.abort();
+  };
+  for (const bool write : {false, true}) {
+    SCOPED_TRACE(write ? "write" : "read");
+    ConnectQuietly();
+    const std::string request =
+        write ? session_->Builder().BuildWriteQuadRequest("00000001", "FFFFF0400000") : ReadQuad();
+    link().SendAndAwaitReply(request, PacketTcode(request));
+    EXPECT_EQ(link().LastOutcome(), Outcome::NotConnected);
+    EXPECT_EQ(prompter_.Messages(), std::vector<std::string>{"**NOT CONNECTED**"});
+    EXPECT_EQ(std::count(peer_.requests.begin(), peer_.requests.end(), request), write ? 1 : 2);
+  }
 }
 
 TEST_F(LinkTest, DroppedConnectionWithNoBrainSaysNotConnected) {

@@ -65,9 +65,11 @@ class ScriptedPeer : public QObject {
     QTimer::singleShot(ms, &socket, [this, s = &socket, hex] { Send(*s, hex); });
   }
   void DropAll() {
-    std::vector<QTcpSocket*> sockets;
-    for (auto& entry : buffers_) sockets.push_back(entry.first);
-    for (QTcpSocket* socket : sockets) socket->abort();
+    for (QTcpSocket* socket : Sockets()) socket->abort();
+  }
+  // An orderly close of every connection (the brain ending idle connections).
+  void CloseAll() {
+    for (QTcpSocket* socket : Sockets()) socket->close();
   }
 
   Handler handler;
@@ -75,6 +77,12 @@ class ScriptedPeer : public QObject {
   int connections = 0;
 
  private:
+  std::vector<QTcpSocket*> Sockets() const {
+    std::vector<QTcpSocket*> sockets;
+    for (const auto& entry : buffers_) sockets.push_back(entry.first);
+    return sockets;
+  }
+
   void Accept() {
     while (QTcpSocket* socket = server_.nextPendingConnection()) {
       ++connections;
