@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cmath>
 #include <functional>
 #include <limits>
 
@@ -13,69 +12,65 @@ namespace kestrio {
 namespace {
 
 using test::FakeEngine;
-using test::FakeMemory;
 using test::ReadBlockResponse;
 using test::ReadQuadResponse;
-using test::WriteResponse;
-
-int CountLines(const std::string& text) {
-  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-}
 
 // An engine answering from a byte map, and the two strings a transfer takes and changes.
 class MemMapTest : public ::testing::Test {
  protected:
   void SetUp() override { engine.responder = std::ref(memory); }
   FakeEngine engine;
-  FakeMemory memory;
+  test::FakeMemory memory;
   std::string offset = "FFFFF0300000";
   std::string data;
 };
 
-TEST_F(MemMapTest, SmallReadIsOneBlockAndOffsetIsLeftCleaned) {
+TEST_F(MemMapTest, BlockReadsSplitInWholeQuadletsAndWrapInsideThePage) {
+  // A read that fits one block goes as one even in quadlet mode; the offset is left cleaned.
   memory.Put(0xFFFFF0300000, "00000000000000010000000000000002");
   offset = "FFFF F030 0000";
   EXPECT_EQ(MemMapData(engine, 4, offset, data, false, false, 1000), "00000000000000010000000000000002");
   EXPECT_EQ(offset, "FFFFF0300000");
-  EXPECT_EQ(engine.Packets(), std::vector<std::string>{"000004500000FFFFF030000000100000"});
-  EXPECT_EQ(engine.sent[0].tcode, kReadBlockRequest);
-}
 
-TEST_F(MemMapTest, LargeBlockReadSplitsAtMaxBytes) {
-  memory.Put(0xFFFFF03003E8, "CAFEF00D");
-  MemMapResult r = MemMapTransfer(engine, 300, offset, data, true, true, 1000);
-  EXPECT_TRUE(r.ok());
-  EXPECT_EQ(engine.Packets(), (std::vector<std::string>{"000004500000FFFFF030000003E80000",
-                                                        "000008500000FFFFF03003E800C80000"}));
-  EXPECT_EQ(CountLines(r.text), 300);
-  EXPECT_NE(r.text.find("FFFFF03003E4:00000000\nFFFFF03003E8:CAFEF00D\n"), std::string::npos);
-}
-
-TEST_F(MemMapTest, BlockSplitKeepsToThePageAndWholeQuadlets) {
   offset = "FFFFF030FFF8";
+  memory.Put(0xFFFFF03003E0, "CAFEF00D");
   // 1001 bytes is used as 1000: a block must advance the address by whole quadlets.
   MemMapResult r = MemMapTransfer(engine, 252, offset, data, true, true, 1001);
-  EXPECT_EQ(engine.Offsets(), (std::vector<std::string>{"FFFFF030FFF8", "FFFFF03003E0"}));
-  EXPECT_EQ(engine.Packets()[1].substr(24, 4), "0008");
+  EXPECT_TRUE(r.ok());
+  EXPECT_EQ(engine.Packets(),
+            (std::vector<std::string>{"000004500000FFFFF030000000100000", "000008500000FFFFF030FFF803E80000",
+                                      "00000C500000FFFFF03003E000080000"}));
+  EXPECT_EQ(std::count(r.text.begin(), r.text.end(), '\n'), 252);
   EXPECT_NE(r.text.find("FFFFF030FFFC:00000000\nFFFFF0300000:00000000\n"), std::string::npos);
+  EXPECT_NE(r.text.find("FFFFF03003DC:00000000\nFFFFF03003E0:CAFEF00D\n"), std::string::npos);
 }
 
-TEST_F(MemMapTest, QuadletWriteConsumesDataEightDigitsAtATime) {
+TEST_F(MemMapTest, QuadletPathWritesEightDigitsAtATimeAndReadsAcrossTheWrap) {
   data = "11111111222222223333";
   EXPECT_EQ(MemMapData(engine, 3, offset, data, false, false, 1000), "quad  1 ok\nquad  2 ok\nquad  3 ok\n");
   EXPECT_EQ(engine.Packets(),
             (std::vector<std::string>{"000004000000FFFFF030000011111111", "000008000000FFFFF030000422222222",
                                       "00000C000000FFFFF030000833330000"}));
   EXPECT_TRUE(data.empty());
-}
 
-TEST_F(MemMapTest, QuadletReadWrapsInsideThePage) {
   memory.Put(0xFFFFF030FFFC, "0000ABCD");
-  memory.Put(0xFFFFF0300000, "12345678");
   offset = "FFFFF030FFFC";
   EXPECT_EQ(MemMapData(engine, 2, offset, data, true, false, 4),
-            "FFFFF030FFFC: 0000ABCD\nFFFFF0300000: 12345678\n");
-  EXPECT_EQ(engine.sent[1].packet, "000008400000FFFFF0300000");
+            "FFFFF030FFFC: 0000ABCD\nFFFFF0300000: 11111111\n");
+  EXPECT_EQ(engine.Packets().back(), "000014400000FFFFF0300000");
+}
+
+TEST_F(MemMapTest, SplitBlockWriteSendsMaxBytesPerBlockAndTheRest) {
+  offset = "FFFFF0C00000";
+  for (int i = 0; i < 2500; ++i) data += ToHex(static_cast<std::uint64_t>(i % 256), 2);
+  const std::string written = data;
+  EXPECT_TRUE(MemMapTransfer(engine, 625, offset, data, true, true, 1000).ok());
+  EXPECT_TRUE(data.empty());
+  ASSERT_EQ(engine.sent.size(), 3u);
+  EXPECT_EQ(engine.Offsets(), (std::vector<std::string>{"FFFFF0C00000", "FFFFF0C003E8", "FFFFF0C007D0"}));
+  EXPECT_EQ(engine.sent[0].packet.substr(24, 4), "03E8");
+  EXPECT_EQ(engine.sent[2].packet.substr(24, 4), "01F4");
+  EXPECT_EQ(memory.Get(0xFFFFF0C00000, 2500), written);
 }
 
 TEST_F(MemMapTest, BrainErrorsGiveRcodeLinesAndOpenTheStatusWindow) {
@@ -94,7 +89,7 @@ TEST_F(MemMapTest, BrainErrorsGiveRcodeLinesAndOpenTheStatusWindow) {
   EXPECT_FALSE(quads.ok());
 }
 
-TEST_F(MemMapTest, MissingReplyEndsTheTransferWithoutStaleData) {
+TEST_F(MemMapTest, NoUsableReplyEndsTheTransferWithoutStaleData) {
   engine.replies = {ReadQuadResponse("AAAAAAAA"), std::nullopt, ReadQuadResponse("CCCCCCCC")};
   MemMapResult r = MemMapTransfer(engine, 3, offset, data, false, false, 4);
   EXPECT_EQ(r.text, "AAAAAAAA");
@@ -104,18 +99,16 @@ TEST_F(MemMapTest, MissingReplyEndsTheTransferWithoutStaleData) {
             "Error getting data (MemMapData function). Error number:  1\n");
 
   // In a split block transfer the whole result is withheld.
-  FakeEngine split;
-  split.replies = {ReadBlockResponse(std::string(2000, '0')), std::nullopt};
-  r = MemMapTransfer(split, 300, offset, data, true, true, 1000);
+  engine.replies = {ReadBlockResponse(std::string(2000, '0')), std::nullopt};
+  r = MemMapTransfer(engine, 300, offset, data, true, true, 1000);
   EXPECT_EQ(r.text, "");
   EXPECT_TRUE(r.stopped);
 
   // A reply of the wrong kind is not taken for data either.
-  FakeEngine wrong;
-  wrong.replies = {WriteResponse()};
-  r = MemMapTransfer(wrong, 1, offset, data, false, false, 1000);
-  EXPECT_EQ(r.text, "");
-  EXPECT_EQ(wrong.prompter.Messages().back(), "Error getting data (MemMapData function). Error number:  5\n");
+  engine.replies = {test::WriteResponse()};
+  EXPECT_EQ(MemMapTransfer(engine, 1, offset, data, false, false, 1000).text, "");
+  EXPECT_EQ(engine.prompter.Messages().back(),
+            "Error getting data (MemMapData function). Error number:  5\n");
 }
 
 TEST_F(MemMapTest, StopRequestedEndsTheQuadletLoop) {
@@ -125,53 +118,32 @@ TEST_F(MemMapTest, StopRequestedEndsTheQuadletLoop) {
     return ReadQuadResponse("00000000");
   };
   engine.SetStopRequested(true);  // a stale request from an earlier scan is cleared first
-  MemMapResult r = MemMapTransfer(engine, 10, offset, data, false, false, 4);
+  EXPECT_TRUE(MemMapTransfer(engine, 10, offset, data, false, false, 4).stopped);
   EXPECT_EQ(engine.sent.size(), 2u);
-  EXPECT_TRUE(r.stopped);
-}
-
-TEST_F(MemMapTest, SplitBlockWriteSendsMaxBytesPerBlockAndTheRest) {
-  offset = "FFFFF0C00000";
-  for (int i = 0; i < 2500; ++i) data += ToHex(static_cast<std::uint64_t>(i % 256), 2);
-  const std::string written = data;
-  MemMapResult r = MemMapTransfer(engine, 625, offset, data, true, true, 1000);
-  EXPECT_TRUE(r.ok());
-  EXPECT_EQ(r.text, "");
-  EXPECT_TRUE(data.empty());
-  ASSERT_EQ(engine.sent.size(), 3u);
-  EXPECT_EQ(engine.Offsets(), (std::vector<std::string>{"FFFFF0C00000", "FFFFF0C003E8", "FFFFF0C007D0"}));
-  EXPECT_EQ(engine.sent[0].packet.substr(24, 4), "03E8");
-  EXPECT_EQ(engine.sent[2].packet.substr(24, 4), "01F4");
-  EXPECT_EQ(memory.Get(0xFFFFF0C00000, 2500), written);
 }
 
 TEST_F(MemMapTest, BadArgumentsAreRefusedBeforeAnythingIsSent) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double inf = std::numeric_limits<double>::infinity();
-  struct Case {
-    double count;
-    std::string offset, data;
-    bool blockMode;
-    double maxBytes;
-    std::string message;
-  } cases[] = {
-      {4, "FFFFF0300000", "", true, 0, "The largest block must be at least 4 bytes."},
-      {4, "FFFFF0300000", "", true, nan, "The largest block must be at least 4 bytes."},
-      {0, "FFFFF0300000", "", true, 1000, "The number of quadlets must be at least 1."},
-      {nan, "FFFFF0300000", "", false, 1000, "The number of quadlets must be at least 1."},
-      {inf, "FFFFF0300000", "", false, 1000, "Too many quadlets for one transfer, max:  16384"},
-      {1, "FFFFF03000001", "", false, 1000, "Memory map access aborted - Invalid destination offset"},
-      {1, "FFFFF0300000", "xyz", false, 1000, "There is no hex data to write."},
-      {1, "FFFFF0300000", "010", true, 1000,
-       "\nWrite Block aborted - data block input string must be in groups of 2 characters\n010"},
-  };
-  for (Case& c : cases) {
+  const std::string tooSmall = "The largest block must be at least 4 bytes.";
+  const std::string noCount = "The number of quadlets must be at least 1.";
+  auto refusal = [&](double count, std::string offset, std::string data, bool blockMode, double maxBytes) {
     engine.prompter.Clear();
-    MemMapResult r = MemMapTransfer(engine, c.count, c.offset, c.data, false, c.blockMode, c.maxBytes);
-    EXPECT_TRUE(r.stopped) << c.message;
-    EXPECT_TRUE(engine.sent.empty()) << c.message;
-    EXPECT_EQ(engine.prompter.Messages(), std::vector<std::string>{c.message});
-  }
+    EXPECT_TRUE(MemMapTransfer(engine, count, offset, data, false, blockMode, maxBytes).stopped);
+    const std::vector<std::string> said = engine.prompter.Messages();
+    return said.size() == 1 ? said[0] : "(" + std::to_string(said.size()) + " messages)";
+  };
+  EXPECT_EQ(refusal(4, offset, "", true, 0), tooSmall);
+  EXPECT_EQ(refusal(4, offset, "", true, nan), tooSmall);
+  EXPECT_EQ(refusal(0, offset, "", true, 1000), noCount);
+  EXPECT_EQ(refusal(nan, offset, "", false, 1000), noCount);
+  EXPECT_EQ(refusal(std::numeric_limits<double>::infinity(), offset, "", false, 1000),
+            "Too many quadlets for one transfer, max:  16384");
+  EXPECT_EQ(refusal(1, "FFFFF03000001", "", false, 1000),
+            "Memory map access aborted - Invalid destination offset");
+  EXPECT_EQ(refusal(1, offset, "xyz", false, 1000), "There is no hex data to write.");
+  EXPECT_EQ(refusal(1, offset, "010", true, 1000),
+            "\nWrite Block aborted - data block input string must be in groups of 2 characters\n010");
+  EXPECT_TRUE(engine.sent.empty());
 }
 
 TEST_F(MemMapTest, MemMapBlockReadsAndWritesOneBlock) {
