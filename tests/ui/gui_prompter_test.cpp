@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDialogButtonBox>
 #include <QInputDialog>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -15,46 +13,37 @@
 namespace kestrio::ui {
 namespace {
 
-// Runs `act` on the modal dialog once it is up.
-void WhenModal(std::function<void(QWidget*)> act) {
+// Runs `act` on the modal dialog of type D once it is up.
+template <class D>
+void WhenModal(std::function<void(D*)> act) {
   QTimer::singleShot(0, [act] {
     QWidget* modal = QApplication::activeModalWidget();
-    if (!modal) return WhenModal(act);
-    act(modal);
+    if (!modal) return WhenModal<D>(act);
+    auto* dialog = qobject_cast<D*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    act(dialog);
   });
 }
 
 TEST(GuiPrompter, MessageBoxUsesTheProgramTitleUnlessGivenOne) {
   GuiPrompter prompter;
-  QString title, text;
-  WhenModal([&](QWidget* w) {
-    auto* box = qobject_cast<QMessageBox*>(w);
-    ASSERT_NE(box, nullptr);
-    title = box->windowTitle();
-    text = box->text();
-    EXPECT_EQ(box->buttons().size(), 1);
+  QStringList seen;
+  const auto pressOk = [&](QMessageBox* box) {
+    seen << box->windowTitle() << box->text() << QString::number(box->buttons().size());
     box->button(QMessageBox::Ok)->click();
-  });
+  };
+  WhenModal<QMessageBox>(pressOk);
   prompter.Message("PUC not successful.");
-  EXPECT_EQ(title, "Kestrio");
-  EXPECT_EQ(text, "PUC not successful.");
-
-  WhenModal([&](QWidget* w) {
-    title = w->windowTitle();
-    qobject_cast<QMessageBox*>(w)->button(QMessageBox::Ok)->click();
-  });
+  WhenModal<QMessageBox>(pressOk);
   prompter.Message("AutoParsing is now: Enabled.", "AutoParsing");
-  EXPECT_EQ(title, "AutoParsing");
+  EXPECT_EQ(seen, QStringList({"Kestrio", "PUC not successful.", "1", "AutoParsing",
+                               "AutoParsing is now: Enabled.", "1"}));
 }
 
 TEST(GuiPrompter, QuestionsMapTheirButtonsToAnswers) {
   GuiPrompter prompter;
   auto ask = [&](QMessageBox::StandardButton press, bool withCancel) {
-    WhenModal([press](QWidget* w) {
-      auto* box = qobject_cast<QMessageBox*>(w);
-      ASSERT_NE(box, nullptr);
-      box->button(press)->click();
-    });
+    WhenModal<QMessageBox>([press](QMessageBox* box) { box->button(press)->click(); });
     return prompter.Ask("Attempt to connect?", withCancel);
   };
   EXPECT_EQ(ask(QMessageBox::Yes, false), Answer::Yes);
@@ -63,20 +52,17 @@ TEST(GuiPrompter, QuestionsMapTheirButtonsToAnswers) {
   EXPECT_EQ(ask(QMessageBox::No, true), Answer::No);
 }
 
-TEST(GuiPrompter, InputBoxReturnsTheTextOrNothingOnCancel) {
+TEST(GuiPrompter, InputBoxReturnsTheTextOrNothingOnCancelAndShowStatusCallsTheHook) {
   GuiPrompter prompter;
   QString initial;
-  WhenModal([&](QWidget* w) {
-    auto* dialog = qobject_cast<QInputDialog*>(w);
-    ASSERT_NE(dialog, nullptr);
+  WhenModal<QInputDialog>([&](QInputDialog* dialog) {
     initial = dialog->textValue();
     dialog->setTextValue("2.5");
     dialog->accept();
   });
   EXPECT_EQ(prompter.Input("Enter new timeout: ", "Set Timeout in Seconds", "30").value_or("?"), "2.5");
   EXPECT_EQ(initial, "30");
-
-  WhenModal([](QWidget* w) { qobject_cast<QDialog*>(w)->reject(); });
+  WhenModal<QInputDialog>([](QInputDialog* dialog) { dialog->reject(); });
   EXPECT_FALSE(prompter.Input("Enter new timeout: ", "Set Timeout in Seconds", "30").has_value());
 
   int shown = 0;

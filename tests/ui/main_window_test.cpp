@@ -1,5 +1,5 @@
-// The main window on the offscreen platform, talking to an in-process simulated brain over TCP.
-// A scripted prompter stands in for the message boxes so nothing modal blocks a test.
+// The main window on the offscreen platform against an in-process simulated brain; a scripted prompter
+// stands in for the message boxes.
 #include "ui/tool_window_fixture.h"
 // clang-format off
 #include "ui/status_window.h"
@@ -20,40 +20,52 @@
 namespace kestrio::ui {
 namespace {
 
-const std::string kNotConnectedText = "Operation not allowed - not yet Connected.";
+using Strings = std::vector<std::string>;
+
+// What a whole logged exchange gives is the window's test below; here, the selection's limits.
+TEST(MainRules, LogSelectionIsDecodedOnlyWhenEnabledShortAndHoldingHexWords) {
+  EXPECT_FALSE(SelectionToDecode(false, "0004C1200000000000000000"));
+  EXPECT_EQ(SelectionToDecode(true, "\nReceived:  0004C120 [Write Response]").value_or("?"), "0004C120");
+  EXPECT_FALSE(SelectionToDecode(true, ""));
+  EXPECT_FALSE(SelectionToDecode(true, "Connection closed."));
+  EXPECT_TRUE(SelectionToDecode(true, std::string(7999, 'A')));
+  EXPECT_FALSE(SelectionToDecode(true, std::string(8000, 'A')));
+}
 
 class MainWindowTest : public test::ToolWindowTest {
  protected:
   void SetUp() override {
     ToolWindowTest::SetUp();
     ASSERT_TRUE(StartSim()) << sim_->Error();
+    Open();
   }
   std::string WidgetText() const { return window_->txtMsgBox->toPlainText().toStdString(); }
 };
 
-QStringList ActionTexts(const QMenu* menu) {
+QStringList ActionTexts(const QWidget* menuOrBar) {
   QStringList out;
-  for (const QAction* a : menu->actions())
+  for (const QAction* a : menuOrBar->actions())
     if (!a->isSeparator()) out << a->text();
   return out;
 }
 
-TEST_F(MainWindowTest, StartsWithDefaultsAndTheMenusInOrder) {
-  Open();
+TEST_F(MainWindowTest, StartsWithDefaultsMenusAndHelpAndRemembersHostAndTimeout) {
   EXPECT_EQ(window_->txtRemoteHost->text(), "");
   EXPECT_EQ(session_->GetLink().TimeoutSeconds(), 30);
   EXPECT_EQ(window_->lblTXRXTime->text(), "");
   EXPECT_FALSE(window_->AutoParsingOn());
   EXPECT_EQ(window_->windowTitle(), "Kestrio");
-
-  QStringList menus;
-  for (const QAction* a : window_->menuBar()->actions()) menus << a->text();
-  EXPECT_EQ(menus, QStringList({"&Options", "&Advanced", "&Help"}));
-  EXPECT_EQ(ActionTexts(window_->mnuOptions), QStringList({"&View Status...", "Set &Timeout...", "E&xit"}));
-  EXPECT_EQ(ActionTexts(window_->mnuAdvanced),
-            QStringList({"&Configure Events/Timers", "&Read/Write Memory Map...", "&Send Packets Manually...",
-                         "Auto &Parsing Disabled"}));
-  EXPECT_EQ(ActionTexts(window_->mnuHelp), QStringList({"How To Use Kestrio", "About Kestrio"}));
+  EXPECT_EQ(ActionTexts(window_->menuBar()) + ActionTexts(window_->mnuOptions) +
+                ActionTexts(window_->mnuAdvanced) + ActionTexts(window_->mnuHelp),
+            QStringList({"&Options", "&Advanced", "&Help", "&View Status...", "Set &Timeout...", "E&xit",
+                         "&Configure Events/Timers", "&Read/Write Memory Map...", "&Send Packets Manually...",
+                         "Auto &Parsing Disabled", "How To Use Kestrio", "About Kestrio"}));
+  window_->mnuHowToUse->trigger();
+  ASSERT_EQ(prompter_.log.size(), 1u);
+  EXPECT_EQ(prompter_.log[0].title, "Kestrio Help");
+  EXPECT_TRUE(prompter_.log[0].text.starts_with(
+      "This utility assumes that an Tessel Ethernet brain is connected via Ethernet \n"));
+  EXPECT_TRUE(prompter_.log[0].text.ends_with("IP address of the connected Tessel Ethernet brain."));
 
   // Option pages go above the fixed entries; the menu holds twenty at most.
   int opened = 0;
@@ -64,64 +76,68 @@ TEST_F(MainWindowTest, StartsWithDefaultsAndTheMenusInOrder) {
   window_->mnuAdvanced->actions().first()->trigger();
   EXPECT_EQ(opened, 1);
 
-  // A stored host and timeout are what the next start-up shows.
   window_.reset();
-  {
-    Settings stored(SettingsPath());
-    stored.SetDefaultIP("brain.local:2002");
-    stored.SetDefaultTimeout(45);
-  }
+  Settings(SettingsPath()).SetDefaultIP("brain.local:2002");
+  Settings(SettingsPath()).SetDefaultTimeout(45);
   Open();
   EXPECT_EQ(window_->txtRemoteHost->text(), "brain.local:2002");
   EXPECT_EQ(session_->GetLink().TimeoutSeconds(), 45);
 }
 
-// Which answers are accepted is the rules' test; here, the dialog, the engine and the stored setting.
 TEST_F(MainWindowTest, TimeoutDialogSetsTheEngineAndTheStoreOnlyForValidAnswers) {
-  Open();
-  Link& link = session_->GetLink();
   auto answer = [&](std::optional<std::string> text) {
     prompter_.Clear();
     prompter_.inputs.push_back(std::move(text));
     window_->mnuSetTimeout->trigger();
   };
-
+  // The engine's timeout and the stored one, which must always agree.
+  auto timeout = [&] {
+    EXPECT_EQ(session_->GetLink().TimeoutSeconds(), Settings(SettingsPath()).DefaultTimeout());
+    return session_->GetLink().TimeoutSeconds();
+  };
   answer("2.5");
   ASSERT_EQ(prompter_.log.size(), 1u);
   EXPECT_EQ(prompter_.log[0].kind, "input");
   EXPECT_EQ(prompter_.log[0].title, "Set Timeout in Seconds");
-  EXPECT_EQ(prompter_.log[0].text, TimeoutPrompt(30));
-  EXPECT_EQ(link.TimeoutSeconds(), 2);
-  EXPECT_EQ(Settings(SettingsPath()).DefaultTimeout(), 2);
-
-  answer("3001");
-  EXPECT_EQ(prompter_.Messages(),
-            std::vector<std::string>{
-                "'3001' is not a valid timeout value.  Must be non-zero number no greater than  3000."});
+  EXPECT_EQ(prompter_.log[0].text,
+            "Timeout is currently set at:  30 seconds.\n\nThis is the amount of time Kestrio will\n"
+            "wait for a response from the Tessel Ethernet brain\nbefore giving up.\n\nEnter new timeout: ");
+  // Answers are rounded; what is out of range or no number is refused in the rule's words.
+  const std::pair<const char*, int> accepted[] = {{"2.5", 2}, {"3.5", 4},  {"1", 1},   {"3000", 3000},
+                                                  {"5a", 5},  {" 45", 45}, {"0.6", 1}, {"2999.5", 3000}};
+  for (const auto& [text, value] : accepted) {
+    answer(text);
+    EXPECT_EQ(timeout(), value) << text;
+  }
+  for (const std::string text :
+       {"0", "0.4", "3001", "3000.6", "-5", "ten", "abc", "70000", "99999999999999999999999", "."}) {
+    answer(text);
+    EXPECT_EQ(prompter_.Messages(), Strings{"'" + text +
+                                            "' is not a valid timeout value.  Must be non-zero number no "
+                                            "greater than  3000."});
+  }
   answer(std::nullopt);  // Cancel
   answer(std::string());
   EXPECT_TRUE(prompter_.Messages().empty());
-  EXPECT_EQ(link.TimeoutSeconds(), 2);
-  EXPECT_EQ(Settings(SettingsPath()).DefaultTimeout(), 2);
+  EXPECT_EQ(timeout(), 3000);
 }
 
 // The exact lines are the engine's test; here, that they reach the window and the host is kept.
 TEST_F(MainWindowTest, ConnectShowsTheEnginesLinesAndKeepsTheHost) {
-  Open();
   window_->txtRemoteHost->setText(QString::fromStdString(SimHost()));
   window_->cmdConnect->click();
   Link& link = session_->GetLink();
   ASSERT_TRUE(link.IsConnected());
-  EXPECT_EQ(prompter_.Messages(), std::vector<std::string>{"\nConnected to: 127.0.0.1"});
+  EXPECT_EQ(prompter_.Messages(), Strings{"\nConnected to: 127.0.0.1"});
   EXPECT_EQ(Settings(SettingsPath()).DefaultIP(), SimHost());
-  EXPECT_EQ(WidgetText().rfind("127.0.0.1\nSending Power-up Clear.\n\nSending [Write Quad Request]: ", 0),
-            0u);
+  EXPECT_TRUE(
+      WidgetText().starts_with("127.0.0.1\nSending Power-up Clear.\n\nSending [Write Quad Request]: "));
   EXPECT_TRUE(WidgetText().ends_with("\nReceived:  " + link.LastReply() + " [Write Response]"));
   EXPECT_EQ(WidgetText(), LogText());
+  EXPECT_FALSE(window_->lblTXRXTime->text().isEmpty());
   EXPECT_EQ(window_->lblTXRXTime->text().toStdString(), link.TxRxTime());
-  EXPECT_EQ(link.TxRxTime().size(), 10u);
 
-  // The log widget follows the log, and the operator's click moves the caret its rule counts from.
+  // The widget follows appends and replacements, and the operator's click moves the log's caret.
   MessageLog& log = session_->Log();
   log.Clear();
   log.AddMsg(std::string(9990, 'a'));
@@ -138,164 +154,132 @@ TEST_F(MainWindowTest, ConnectShowsTheEnginesLinesAndKeepsTheHost) {
   EXPECT_EQ(window_->txtMsgBox->textCursor().position(), 20);
 }
 
-TEST_F(MainWindowTest, AutoParsingToggleChangesCaptionAndSaysSo) {
-  Open();
-  window_->mnuAutoParsing->trigger();
-  EXPECT_TRUE(window_->AutoParsingOn());
-  EXPECT_TRUE(window_->mnuAutoParsing->isChecked());
-  EXPECT_EQ(window_->mnuAutoParsing->text(), "AutoParsing Enabled");
-  ASSERT_EQ(prompter_.log.size(), 1u);
-  EXPECT_EQ(prompter_.log[0].text, "AutoParsing is now: Enabled.");
-  EXPECT_EQ(prompter_.log[0].title, "AutoParsing");
-
-  window_->mnuAutoParsing->trigger();
-  EXPECT_FALSE(window_->AutoParsingOn());
-  EXPECT_FALSE(window_->mnuAutoParsing->isChecked());
-  EXPECT_EQ(window_->mnuAutoParsing->text(), "AutoParsing Disabled");
-  EXPECT_EQ(prompter_.log.back().text, "AutoParsing is now: Disabled.");
-}
-
 TEST_F(MainWindowTest, WindowsNeedingAConnectionAreRefusedUntilConnected) {
-  Open();
-  std::vector<std::string> opened;
+  Strings opened;
   MainWindowHooks& hooks = window_->Hooks();
   hooks.closePointsWindow = [&] { opened.push_back("close points"); };
   hooks.openPointsWindow = [&](bool configure) { opened.push_back(configure ? "configure" : "read/write"); };
   hooks.openStatusWindow = [&] { opened.push_back("status"); };
   hooks.openMemoryMapWindow = [&] { opened.push_back("memory map"); };
   hooks.openManualPackets = [&] { opened.push_back("manual"); };
-
-  window_->cmdConfigure->click();
-  window_->cmdReadWrite->click();
-  window_->mnuViewStatus->trigger();
-  window_->mnuMemoryMap->trigger();
-  window_->mnuSendPackets->trigger();  // needs no connection
-  EXPECT_EQ(prompter_.Messages(), std::vector<std::string>(4, kNotConnectedText));
-  EXPECT_EQ(opened, (std::vector<std::string>{"close points", "close points", "manual"}));
-
+  auto pressAll = [&] {
+    prompter_.Clear();
+    opened.clear();
+    window_->cmdConfigure->click();
+    window_->cmdReadWrite->click();
+    window_->mnuViewStatus->trigger();
+    window_->mnuMemoryMap->trigger();
+    window_->mnuSendPackets->trigger();  // needs no connection
+  };
+  pressAll();
+  EXPECT_EQ(prompter_.Messages(), Strings(4, "Operation not allowed - not yet Connected."));
+  EXPECT_EQ(opened, (Strings{"close points", "close points", "manual"}));
   ConnectToSim();
-  opened.clear();
-  window_->cmdConfigure->click();
-  window_->cmdReadWrite->click();
-  window_->mnuViewStatus->trigger();
-  window_->mnuMemoryMap->trigger();
+  pressAll();
   EXPECT_TRUE(prompter_.Messages().empty());
-  EXPECT_EQ(opened, (std::vector<std::string>{"close points", "configure", "close points", "read/write",
-                                              "status", "memory map"}));
-}
-
-TEST_F(MainWindowTest, HelpBoxHasItsTitle) {
-  Open();
-  window_->mnuHowToUse->trigger();
-  ASSERT_EQ(prompter_.log.size(), 1u);
-  EXPECT_EQ(prompter_.log[0].title, "Kestrio Help");
-  EXPECT_NE(prompter_.log[0].text.find("IP address of the connected Tessel Ethernet brain."),
-            std::string::npos);
+  EXPECT_EQ(opened, (Strings{"close points", "configure", "close points", "read/write", "status",
+                             "memory map", "manual"}));
 }
 
 TEST_F(MainWindowTest, DisconnectAndExitCloseTheConnection) {
-  Open();
-  ConnectToSim();
-  window_->cmdDisconnect->click();
-  EXPECT_EQ(session_->GetLink().State(), Link::kStateClosed);
-  EXPECT_TRUE(WidgetText().ends_with("\nConnection closed."));
-
-  ConnectToSim();
   QSignalSpy exits(window_.get(), &FrmMain::exitRequested);
   window_->show();
-  window_->mnuExit->trigger();
+  const std::function<void()> closers[] = {[&] { window_->cmdDisconnect->click(); },
+                                           [&] { window_->mnuExit->trigger(); }};
+  for (const auto& close : closers) {
+    ConnectToSim();
+    close();
+    EXPECT_EQ(session_->GetLink().State(), Link::kStateClosed);
+    EXPECT_TRUE(WidgetText().ends_with("\nConnection closed."));
+  }
   EXPECT_EQ(exits.count(), 1);
   EXPECT_FALSE(window_->isVisible());
-  EXPECT_EQ(session_->GetLink().State(), Link::kStateClosed);
-  EXPECT_TRUE(WidgetText().ends_with("\nConnection closed."));
 }
 
-TEST_F(MainWindowTest, ConfigureEventsAsksBeforeWorkingOffLine) {
-  Open();
+TEST_F(MainWindowTest, ConfigureEventsOffersToConnectThenToWorkOffLine) {
   int download = 0, offline = 0, resets = 0;
   window_->Hooks().openDownloadWindow = [&] { ++download; };
   window_->Hooks().openConfigurationWindow = [&] { ++offline; };
   window_->Hooks().resetEventStates = [&] { ++resets; };
-
-  prompter_.answers = {Answer::Cancel};
-  window_->mnuConfigureEvents->trigger();
-  ASSERT_EQ(prompter_.log.size(), 1u);
-  EXPECT_EQ(prompter_.log[0].text, "You are not currently connected to any device.\nAttempt to connect?");
+  // Returns the questions asked.
+  auto configure = [&](const std::string& host, std::deque<Answer> answers) {
+    prompter_.Clear();
+    window_->txtRemoteHost->setText(QString::fromStdString(host));
+    prompter_.answers = std::move(answers);
+    window_->mnuConfigureEvents->trigger();
+    Strings asked;
+    for (const auto& e : prompter_.log)
+      if (e.kind == "ask") asked.push_back(e.text);
+    return asked;
+  };
+  const std::string anyDevice = "You are not currently connected to any device.\nAttempt to connect?";
+  const std::string offLine = "Would you like to work off-line?";
+  EXPECT_EQ(configure("", {Answer::Cancel}), Strings{anyDevice});
+  EXPECT_EQ(configure("", {Answer::No, Answer::Cancel}), (Strings{anyDevice, offLine}));
   EXPECT_EQ(resets, 0);
 
-  prompter_.Clear();
-  prompter_.answers = {Answer::No, Answer::Yes};
-  window_->mnuConfigureEvents->trigger();
-  ASSERT_EQ(prompter_.log.size(), 2u);
-  EXPECT_EQ(prompter_.log[1].text, "Would you like to work off-line?");
+  // Nothing listens on port 1: the attempt fails, says so, and working off-line is offered.
+  EXPECT_EQ(configure("127.0.0.1:1", {Answer::Yes, Answer::Yes}),
+            (Strings{"You are not currently connected to 127.0.0.1:1.\nAttempt to connect?", offLine}));
+  EXPECT_EQ(prompter_.Messages(),
+            (Strings{"\nCould not connect to: 127.0.0.1:1", "Could not connect to 127.0.0.1:1."}));
   EXPECT_TRUE(window_->WorkingOffLine());
-  EXPECT_EQ(offline, 1);
-  EXPECT_EQ(resets, 1);
+  EXPECT_EQ(std::tuple(download, offline, resets), std::tuple(0, 1, 1));
 
-  // Yes to connecting reaches the brain and downloads instead.
-  prompter_.Clear();
-  window_->txtRemoteHost->setText(QString::fromStdString(SimHost()));
-  prompter_.answers = {Answer::Yes};
-  window_->mnuConfigureEvents->trigger();
-  EXPECT_EQ(prompter_.log[0].text,
-            "You are not currently connected to " + SimHost() + ".\nAttempt to connect?");
+  EXPECT_EQ(configure(SimHost(), {Answer::Yes}).size(), 1u);
   EXPECT_FALSE(window_->WorkingOffLine());
-  EXPECT_EQ(download, 1);
-  EXPECT_EQ(offline, 1);
-  EXPECT_EQ(resets, 2);
+  EXPECT_EQ(std::tuple(download, offline, resets), std::tuple(1, 1, 2));
 }
 
-TEST_F(MainWindowTest, SelectedLogPacketsAreDecodedWhenAutoParsingIsOn) {
-  Open();
+TEST_F(MainWindowTest, AutoParsingSaysSoAndDecodesSelectedLogPackets) {
   ConnectToSim();
-  // Without Auto Parsing a selection opens nothing.
   window_->txtMsgBox->selectAll();
   EXPECT_FALSE(window_->PacketDecoder()->isVisible());
-
-  window_->mnuAutoParsing->trigger();
-  // Select from the sent packet's line to the end: the request and the reply.
-  const QString text = window_->txtMsgBox->toPlainText();
-  const int from = text.indexOf("Sending [Write");
-  ASSERT_GE(from, 0);
-  QTextCursor cursor = window_->txtMsgBox->textCursor();
-  cursor.setPosition(from);
-  cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
-  window_->txtMsgBox->setTextCursor(cursor);
-
-  FrmPacketDecoder* decoder = window_->PacketDecoder();
-  EXPECT_TRUE(decoder->isVisible());
-  const QString decoded = decoder->DecodedText();
-  EXPECT_TRUE(decoded.contains("Packet 1: [Write Quad Request], 32 digits")) << decoded.toStdString();
-  EXPECT_TRUE(decoded.contains("Packet 2: [Write Response], 24 digits")) << decoded.toStdString();
-  EXPECT_TRUE(decoded.contains("FFFFF0380000"));
-  EXPECT_FALSE(decoded.contains("!")) << decoded.toStdString();  // no packet reported malformed
+  for (const bool on : {true, false}) {
+    prompter_.Clear();
+    window_->mnuAutoParsing->trigger();
+    const std::string word = on ? "Enabled" : "Disabled";
+    EXPECT_EQ(window_->AutoParsingOn(), on);
+    EXPECT_EQ(window_->mnuAutoParsing->isChecked(), on);
+    EXPECT_EQ(window_->mnuAutoParsing->text().toStdString(), "AutoParsing " + word);
+    ASSERT_EQ(prompter_.log.size(), 1u);
+    EXPECT_EQ(prompter_.log[0].text, "AutoParsing is now: " + word + ".");
+    EXPECT_EQ(prompter_.log[0].title, "AutoParsing");
+    if (!on) break;
+    // Select from the sent packet's line to the end: the request and the reply.
+    const int from = window_->txtMsgBox->toPlainText().indexOf("Sending [Write");
+    ASSERT_GE(from, 0);
+    QTextCursor cursor = window_->txtMsgBox->textCursor();
+    cursor.setPosition(from);
+    cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+    window_->txtMsgBox->setTextCursor(cursor);
+    EXPECT_TRUE(window_->PacketDecoder()->isVisible());
+    const QString decoded = window_->PacketDecoder()->DecodedText();
+    EXPECT_TRUE(decoded.contains("Packet 1: [Write Quad Request], 32 digits")) << decoded.toStdString();
+    EXPECT_TRUE(decoded.contains("Packet 2: [Write Response], 24 digits")) << decoded.toStdString();
+    EXPECT_FALSE(decoded.contains("!")) << decoded.toStdString();  // no packet reported malformed
+  }
 }
 
 TEST_F(MainWindowTest, RequestControlsAreDisabledWhileATransactionWaits) {
-  Open();
   ConnectToSim();
   window_->mnuViewStatus->trigger();
   FrmStatus* status = window_->StatusWindow();
   ASSERT_NE(status, nullptr);
   sim_->SetFaultPlan({.delayMs = 300});
-  bool connectEnabled = true, statusEnabled = true, storeEnabled = true, disconnectEnabled = false;
+  auto enabled = [&] {
+    return std::vector<bool>{window_->cmdConnect->isEnabled(), window_->mnuViewStatus->isEnabled(),
+                             status->cmdStore->isEnabled(), window_->cmdDisconnect->isEnabled()};
+  };
+  std::vector<bool> whileWaiting;
   // Runs inside the engine's wait, before the delayed reply can arrive.
-  QTimer::singleShot(0, window_.get(), [&] {
-    connectEnabled = window_->cmdConnect->isEnabled();
-    statusEnabled = window_->mnuViewStatus->isEnabled();
-    storeEnabled = status->cmdStore->isEnabled();
-    disconnectEnabled = window_->cmdDisconnect->isEnabled();
-  });
+  QTimer::singleShot(0, window_.get(), [&] { whileWaiting = enabled(); });
   Link& link = session_->GetLink();
   link.SendAndAwaitReply(link.Builder().BuildReadQuadRequest("FFFFF0300000"), kReadQuadRequest);
   EXPECT_EQ(link.LastOutcome(), Outcome::Replied);
-  EXPECT_FALSE(connectEnabled);
-  EXPECT_FALSE(statusEnabled);
-  EXPECT_FALSE(storeEnabled);
-  EXPECT_TRUE(disconnectEnabled);  // the operator can always abandon the connection
-  EXPECT_TRUE(window_->cmdConnect->isEnabled());
-  EXPECT_TRUE(window_->mnuViewStatus->isEnabled());
-  EXPECT_TRUE(status->cmdStore->isEnabled());
+  // The operator can always abandon the connection.
+  EXPECT_EQ(whileWaiting, (std::vector<bool>{false, false, false, true}));
+  EXPECT_EQ(enabled(), (std::vector<bool>{true, true, true, true}));
 }
 
 }  // namespace

@@ -28,7 +28,6 @@ class ToolWindowTest : public kestrio::test::SimSession {
     ASSERT_TRUE(session_->GetLink().IsConnected());
     prompter_.Clear();
   }
-  // Starts the simulator with `opts`, opens the window and connects.
   void StartAndConnect(sim::SimOptions opts = {}) {
     ASSERT_TRUE(StartSim(std::move(opts))) << sim_->Error();
     Open();
@@ -38,8 +37,7 @@ class ToolWindowTest : public kestrio::test::SimSession {
     window_.reset();
     SimSession::TearDown();
   }
-
-  // How many packets have been sent so far, from the message log.
+  // Packets sent so far, counted in the log.
   int SentCount() const { return static_cast<int>(kestrio::test::Count(LogText(), "Sending ")); }
 
   std::unique_ptr<FrmMain> window_;
