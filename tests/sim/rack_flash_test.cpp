@@ -7,12 +7,12 @@
 #include "sim/brain.h"
 #include "sim/flash_image.h"
 #include "sim/rack.h"
-#include "sim_test_util.h"
+#include "support/packets.h"
 
 namespace kestrio::sim {
 namespace {
 
-using namespace test;
+using namespace kestrio::test;
 
 std::string TempPath(const std::string& name) {
   auto dir = std::filesystem::temp_directory_path() / ("kestrio-sim-" + std::to_string(::getpid()));
@@ -20,24 +20,21 @@ std::string TempPath(const std::string& name) {
   return (dir / name).string();
 }
 
-TEST(SimRack, ParsesSlotsAndDefaultsTheRestToEmpty) {
+TEST(SimRack, ParsesSlotsAndLeavesTheRestEmpty) {
   std::string error;
   auto rack = ParseRack(
-      "# a small rack\n"
-      "slot 0 din\n"
-      "slot 3 aout 0x18 80:0:10   # one channel type\n"
-      "\n"
+      "# a small rack\nslot 0 din\nslot 3 aout 0x18 80:0:10   # comment\n\n"
       "slot 15 ain 16 64:-10:10 66:4:20\r\n",
       error);
   ASSERT_TRUE(rack) << error;
-  EXPECT_EQ(rack->InitialPointType(0), kDigitalInputType);
   EXPECT_EQ(rack->slotList[3].moduleCode, 24);
+  EXPECT_EQ(rack->InitialPointType(0), kDigitalInputType);
   EXPECT_EQ(rack->InitialPointType(12), 80);
   EXPECT_EQ(rack->InitialPointType(14), kNoPointType);  // analog modules have two channels
+  EXPECT_EQ(rack->InitialPointType(20), kNoPointType);  // slots not listed are empty...
+  EXPECT_FALSE(rack->Accepts(20, kDigitalInputType));   // ...and accept nothing
   EXPECT_TRUE(rack->Accepts(61, 66));
   EXPECT_FALSE(rack->Accepts(61, 80));
-  EXPECT_EQ(rack->InitialPointType(20), kNoPointType);
-  EXPECT_FALSE(rack->Accepts(20, kDigitalInputType));
   EXPECT_EQ(rack->Range(60, 66)->from, 4.0f);
 }
 
@@ -64,62 +61,14 @@ TEST(SimRack, RefusesBadLinesNamingThem) {
   EXPECT_NE(error.find("cannot open rack file"), std::string::npos);
 }
 
-TEST(SimFlash, ImageParsingRefusesLengthsPastTheData) {
-  std::string error;
-  EXPECT_TRUE(ParseImage(EmptyImage(), error)->empty);
-  EXPECT_FALSE(ParseImage(HexToBytes("000000"), error));
-  EXPECT_FALSE(ParseImage(HexToBytes("0000001000000000"), error));          // L beyond data
-  EXPECT_FALSE(ParseImage(HexToBytes("0000000400000000F0D00000"), error));  // record header cut
-  EXPECT_FALSE(ParseImage(HexToBytes("0000000C00000000F0D00000FFFFFFF0AABBCCDD"), error));  // huge N
-  auto ok = ParseImage(HexToBytes("0000000A00000000F0D000000000000201020000"), error);
-  ASSERT_TRUE(ok) << error;
-  ASSERT_EQ(ok->records.size(), 1u);
-  EXPECT_EQ(ok->records[0].address, 0xFFFFF0D00000u);
-  EXPECT_EQ(BytesToHex(ok->records[0].data), "0102");
-}
-
-TEST(SimFlash, StateFileKeepsTheFlashAcrossBrains) {
-  const std::string path = TempPath("state-roundtrip.txt");
-  std::filesystem::remove(path);
-  {
-    Brain b;
-    b.SetStateFile(path);
-    std::string error;
-    ASSERT_TRUE(b.LoadState(error)) << error;  // a missing file is an empty flash
-    EXPECT_TRUE(b.FlashEmpty());
-    b.Handle(WriteQuad(kCommandAddr, kCmdPowerUpClear));
-    ASSERT_EQ(RcodeOf(*b.Handle(WriteBlock(kAlarmsBase + 4, "00000001"))), 0);
-    ASSERT_EQ(RcodeOf(*b.Handle(WriteQuad(kCommandAddr, kCmdStore))), 0);
-  }
-  std::ifstream in(path);
-  std::string line;
-  std::getline(in, line);
-  EXPECT_EQ(line.rfind("FFFFF0360000: ", 0), 0u);
-  {
-    Brain b;
-    b.SetStateFile(path);
-    std::string error;
-    ASSERT_TRUE(b.LoadState(error)) << error;
-    Bytes out;
-    ASSERT_TRUE(b.Peek(kAlarmsBase + 4, 4, out));
-    EXPECT_EQ(BytesToHex(out), "00000001");
-    // Erase writes an empty image so the next run starts empty too.
-    b.Handle(WriteQuad(kCommandAddr, kCmdPowerUpClear));
-    ASSERT_EQ(RcodeOf(*b.Handle(WriteQuad(kCommandAddr, kCmdEraseFlash))), 0);
-  }
-  Brain b;
-  b.SetStateFile(path);
-  std::string error;
-  ASSERT_TRUE(b.LoadState(error)) << error;
-  EXPECT_TRUE(b.FlashEmpty());
-}
-
-TEST(SimFlash, BadStateFilesAreRefusedAndUnwritableOnesReported) {
+TEST(SimFlash, BadStateFilesAreRefusedAndFailedWritesReported) {
   const std::pair<const char*, const char*> bad[] = {
       {"FFFFF0360000: 0000000", "odd number"},
+      {"FFFFF0360000: 000000", "shorter than its length quadlet"},
       {"FFFFF0360000: 0000FFFF00000000", "runs past"},
-      {"FFFFF0360000: 0000000C00000000F0700000000000040000000A", "outside the configuration areas"},
-  };
+      {"FFFFF0360000: 0000000400000000F0D00000", "cut short"},
+      {"FFFFF0360000: 0000000C00000000F0D00000FFFFFFF0AABBCCDD", "more than the image holds"},
+      {"FFFFF0360000: 0000000C00000000F0700000000000040000000A", "outside the configuration areas"}};
   for (const auto& [text, message] : bad) {
     const std::string path = TempPath("bad-state.txt");
     std::ofstream(path) << text << "\n";
@@ -129,12 +78,14 @@ TEST(SimFlash, BadStateFilesAreRefusedAndUnwritableOnesReported) {
     EXPECT_FALSE(b.LoadState(error)) << text;
     EXPECT_NE(error.find(message), std::string::npos) << error;
   }
+  // A store or erase that cannot write the file fails with its own error; the flash stays as it was.
   Brain b;
   b.SetStateFile(TempPath("no-such-dir") + "/state.txt");
-  b.Handle(WriteQuad(kCommandAddr, kCmdPowerUpClear));
   EXPECT_EQ(RcodeOf(*b.Handle(WriteQuad(kCommandAddr, kCmdStore))), kRcodeData);
   EXPECT_EQ(b.LastErrorCode(), kErrCannotProgramFlash);
   EXPECT_TRUE(b.FlashEmpty());
+  EXPECT_EQ(RcodeOf(*b.Handle(WriteQuad(kCommandAddr, kCmdEraseFlash))), kRcodeData);
+  EXPECT_EQ(b.LastErrorCode(), kErrCannotEraseFlash);
 }
 
 }  // namespace
