@@ -324,11 +324,12 @@ bool Link::Transmit(const std::string& packet, int tcode, bool mayResend) {
   transactionClock_.start();
 
   receivedSinceSend_ = 0;
+  peerClosed_ = false;
   const qint64 sent = SendDirect(bytes);
   logSending();
   if (sent != static_cast<qint64>(bytes.size()) && !WriteRest(bytes, sent)) {
     awaiting_ = false;
-    if (mayResend && sent == 0 && !IsConnected()) return true;
+    if (mayResend && sent == 0 && peerClosed_ && !IsConnected()) return true;
     prompter_.Message(kNotConnectedText);
     StopScan(true);
     lastOutcome_ = Outcome::NotConnected;
@@ -352,7 +353,8 @@ bool Link::Transmit(const std::string& packet, int tcode, bool mayResend) {
   }
   SetTxRxTime(0);
   if (!IsConnected()) {
-    if (mayResend && receivedSinceSend_ == 0) return true;
+    // Only the brain's own close: DISCONNECT (or a failing network) is not undone by a resend.
+    if (mayResend && receivedSinceSend_ == 0 && peerClosed_) return true;
     // The connection closed under the request (a reset mid-reply, DISCONNECT): no reply can come.
     lastOutcome_ = Outcome::NotConnected;
     prompter_.Message(kNotConnectedText);
@@ -547,7 +549,10 @@ void Link::OnSocketStateChanged() {
 
 void Link::OnSocketError(QAbstractSocket::SocketError error) {
   // The peer closing the connection is an ordinary close, not a fault: the next request reconnects.
-  if (error == QAbstractSocket::RemoteHostClosedError) return;
+  if (error == QAbstractSocket::RemoteHostClosedError) {
+    peerClosed_ = true;
+    return;
+  }
   // The engine's own bounded looks at the socket (ProbeConnection, the first part of a wait)
   // report their expiry as an error; it is none.
   if (quietWait_ && error == QAbstractSocket::SocketTimeoutError) return;

@@ -60,7 +60,8 @@
 //     local round trip); if the connection turns out to be closed before any byte of the reply
 //     came back, the read was not answered, and since reading changes nothing on the brain it is
 //     sent once more, after the silent reconnect, exactly as if the close had been seen first.
-//     Only once: a second close is reported as below. Writes and commands are never sent twice.
+//     Only once, and only when the brain closed it: a second close, DISCONNECT or a socket error
+//     is reported as below. Writes and commands are never sent twice.
 // - If the connection closes while a reply is awaited, the wait ends at once with "**NOT
 //   CONNECTED**" (Outcome::NotConnected) instead of running out the timeout.
 // - No reply within TimeoutSeconds: "The timeout of:  30 expired without receiving a reply.", the
@@ -226,6 +227,7 @@ class Link : public QObject, public Engine {
   int outstandingLabel_ = -1;  // its label; -1 accepts any packet
   bool replied_ = false;
   std::size_t receivedSinceSend_ = 0;  // bytes that arrived since this request went out
+  bool peerClosed_ = false;            // the brain closed or reset the connection since then
   double replyElapsed_ = 0.0;
   QElapsedTimer transactionClock_;
   QEventLoop* waitLoop_ = nullptr;

@@ -7,7 +7,6 @@
 #include <functional>
 #include <map>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -37,11 +36,6 @@ class FakeEngine : public Engine {
     txRxTime_ = "    0.0000";
     if (packet.empty()) {
       outcome_ = Outcome::Empty;
-      return;
-    }
-    if (!connected) {
-      prompter.Message("**NOT CONNECTED**");
-      outcome_ = Outcome::NotConnected;
       return;
     }
     sent.push_back({packet, tcode});
@@ -95,7 +89,6 @@ class FakeEngine : public Engine {
   ScriptedPrompter prompter;
   std::deque<std::optional<std::string>> replies;
   Responder responder;
-  bool connected = true;
   int timeoutSeconds = 30;
   std::vector<Sent> sent;
   std::vector<std::string> log;

@@ -5,6 +5,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <tuple>
+#include <utility>
 
 #include "protocol/prompter.h"
 #include "transport/host_address.h"
@@ -20,21 +21,16 @@ TEST(MessageLog, AppendsUntilTheCaretWouldPassTheLimitThenReplaces) {
   QStringList appended, replaced;
   QObject::connect(&log, &MessageLog::appended, [&](const QString& t) { appended << t; });
   QObject::connect(&log, &MessageLog::replaced, [&](const QString& t) { replaced << t; });
+  const std::string twenty = "\n0123456789012345678";
 
   log.AddMsg(std::string(9990, 'a'));
-  EXPECT_EQ(log.Caret(), 9990);
   log.AddMsg(std::string(10, 'b'));  // exactly 10000: still appended
   EXPECT_EQ(log.Text().size(), 10000);
   EXPECT_EQ(log.Caret(), 10000);
-
-  log.Clear();
-  log.AddMsg(std::string(9990, 'a'));
-  const std::string twenty = "\n0123456789012345678";
   log.AddMsg(twenty);
   EXPECT_EQ(log.Text(), QString::fromStdString(twenty));
   EXPECT_EQ(log.Caret(), 20);
-  ASSERT_FALSE(replaced.isEmpty());
-  EXPECT_EQ(replaced.back(), QString::fromStdString(twenty));
+  EXPECT_EQ(replaced, QStringList{QString::fromStdString(twenty)});
 
   // The rule counts from the caret, not from the end: a click near the start leaves room.
   log.Clear();
@@ -50,13 +46,12 @@ TEST(MessageLog, AppendsUntilTheCaretWouldPassTheLimitThenReplaces) {
   log.AddMsg(std::string(9996, 'a'));
   log.AddMsg("\xC3\xA9\xF0\x9F\x98\x80");  // e-acute and an emoji: three places
   EXPECT_EQ(log.Caret(), 9999);
-  EXPECT_EQ(log.Caret(), log.Text().size());
   log.AddMsg("\xC3\xA9");
   EXPECT_EQ(log.Caret(), 10000);
   log.AddMsg("\xC3\xA9");  // one more passes the limit
-  EXPECT_EQ(log.Caret(), 1);
   EXPECT_EQ(log.Utf8(), "\xC3\xA9");
-  log.AddMsg(std::string(20, 'a') + "\xC3\xA9" + std::string(20, 'b') + "\xF0\x9F\x98\x80" + std::string(9, 'c'));
+  log.AddMsg(std::string(20, 'a') + "\xC3\xA9" + std::string(20, 'b') + "\xF0\x9F\x98\x80" +
+             std::string(9, 'c'));
   EXPECT_EQ(log.Caret(), 1 + 20 + 1 + 20 + 2 + 9);
   EXPECT_EQ(log.Caret(), log.Text().size());
 
@@ -97,31 +92,21 @@ TEST(Settings, DefaultsWithNothingStoredAndRoundTrip) {
   EXPECT_EQ(session.Engine().TxRxTime(), "    0.0000");
 }
 
-TEST(Settings, StoredTimeoutIsReadAsATypedNumberWithinLimits) {
+TEST(Settings, StoredTimeoutIsReadAsATypedNumberWithinLimitsAndAnUnwritableStoreIsSilent) {
   QTemporaryDir dir;
-  Settings settings(dir.filePath("settings.ini").toStdString());
-  auto timeoutFor = [&](const char* stored) {
-    QSettings raw(dir.filePath("settings.ini"), QSettings::IniFormat);
-    raw.setValue("Default_TIMEOUT", QString(stored));
-    raw.sync();
-    return Settings(dir.filePath("settings.ini").toStdString()).DefaultTimeout();
-  };
-  EXPECT_EQ(timeoutFor("2.5"), 2);
-  EXPECT_EQ(timeoutFor("3.5"), 4);
-  EXPECT_EQ(timeoutFor("12abc"), 12);
-  EXPECT_EQ(timeoutFor(""), 30);
-  EXPECT_EQ(timeoutFor("abc"), 30);
-  EXPECT_EQ(timeoutFor("0"), 30);
-  EXPECT_EQ(timeoutFor("3001"), 30);
-  EXPECT_EQ(timeoutFor("99999999999999999999999"), 30);
-  EXPECT_EQ(timeoutFor("3000"), 3000);
-}
+  const QString path = dir.filePath("settings.ini");
+  const std::pair<const char*, int> cases[] = {{"2.5", 2},   {"3.5", 4},     {"12abc", 12},
+                                               {"", 30},     {"abc", 30},    {"0", 30},
+                                               {"3001", 30}, {"3000", 3000}, {"99999999999999999999999", 30}};
+  for (const auto& [stored, timeout] : cases) {
+    QSettings(path, QSettings::IniFormat).setValue("Default_TIMEOUT", QString(stored));
+    EXPECT_EQ(Settings(path.toStdString()).DefaultTimeout(), timeout) << stored;
+  }
 
-TEST(Settings, UnwritableStoreIsSilent) {
-  Settings settings("/proc/kestrio-no-such-dir/settings.ini");
-  settings.SetDefaultIP("host");
-  settings.SetDefaultTimeout(5);
-  const int timeout = settings.DefaultTimeout();  // whatever the store kept, a usable value
+  Settings unwritable("/proc/kestrio-no-such-dir/settings.ini");
+  unwritable.SetDefaultIP("host");
+  unwritable.SetDefaultTimeout(5);
+  const int timeout = unwritable.DefaultTimeout();  // whatever the store kept, a usable value
   EXPECT_TRUE(timeout == 5 || timeout == 30);
 }
 

@@ -25,7 +25,6 @@ class ScriptedPeer : public QObject {
       peer.Send(socket, DefaultAnswer(request));
     };
   }
-
   ~ScriptedPeer() override {
     for (auto& entry : buffers_) entry.first->disconnect(this);  // no handler runs during teardown
   }
@@ -35,24 +34,16 @@ class ScriptedPeer : public QObject {
     server_.close();
     DropAll();
   }
-  quint16 Port() const { return server_.serverPort(); }
-  std::string HostField() const { return "127.0.0.1:" + std::to_string(Port()); }
+  std::string HostField() const { return "127.0.0.1:" + std::to_string(server_.serverPort()); }
 
-  // The answer a healthy brain gives: a write response to writes, 12345678 to a quadlet read.
+  // The answer a healthy brain gives: a write response to a write, 12345678 to a quadlet read.
   static std::string DefaultAnswer(const std::string& request) {
-    const int label = PacketLabel(request);
-    switch (PacketTcode(request)) {
-      case kWriteQuadRequest:
-      case kWriteBlockRequest:
-        return Response(kWriteResponse, label);
-      case kReadQuadRequest:
-        return Response(kReadQuadResponse, label, 0, "12345678");
-      case kReadBlockRequest:
-        return Response(kReadBlockResponse, label, 0,
-                        std::string(HexValue(std::string_view(request).substr(24, 4)) * 2, '0'));
-      default:
-        return {};
+    const int tcode = PacketTcode(request);
+    if (tcode == kReadQuadRequest) return Response(kReadQuadResponse, PacketLabel(request), 0, "12345678");
+    if (tcode == kWriteQuadRequest || tcode == kWriteBlockRequest) {
+      return Response(kWriteResponse, PacketLabel(request));
     }
+    return {};
   }
 
   void Send(QTcpSocket& socket, const std::string& hex) {
@@ -64,23 +55,19 @@ class ScriptedPeer : public QObject {
   void SendLater(QTcpSocket& socket, int ms, const std::string& hex) {
     QTimer::singleShot(ms, &socket, [this, s = &socket, hex] { Send(*s, hex); });
   }
-  void DropAll() {
-    for (QTcpSocket* socket : Sockets()) socket->abort();
-  }
-  // An orderly close of every connection (the brain ending idle connections).
-  void CloseAll() {
-    for (QTcpSocket* socket : Sockets()) socket->close();
-  }
+  // Resets every connection; CloseAll closes them in order (the brain ending idle connections).
+  void DropAll() { ForEachSocket(&QTcpSocket::abort); }
+  void CloseAll() { ForEachSocket(&QTcpSocket::close); }
 
   Handler handler;
   std::vector<std::string> requests;
   int connections = 0;
 
  private:
-  std::vector<QTcpSocket*> Sockets() const {
-    std::vector<QTcpSocket*> sockets;
+  void ForEachSocket(void (QTcpSocket::*action)()) {
+    std::vector<QTcpSocket*> sockets;  // the action may end a connection and so change the map
     for (const auto& entry : buffers_) sockets.push_back(entry.first);
-    return sockets;
+    for (QTcpSocket* socket : sockets) (socket->*action)();
   }
 
   void Accept() {
