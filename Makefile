@@ -46,11 +46,7 @@ bench: deps
 	$(BENCH_DIR)/bin/kestrio-bench --out bench/results.json
 
 demo: build
-	@if [ -x $(BUILD_DIR)/bin/kestrio ]; then \
-	  $(BUILD_DIR)/bin/kestrio --demo; \
-	else \
-	  echo "kestrio: the desktop program is not built yet (its main window is still to come)."; \
-	fi
+	$(BUILD_DIR)/bin/kestrio --demo
 
 clean:
 	rm -rf $(BUILD_DIR)
