@@ -11,6 +11,7 @@
 
 #include "fuzz_input.h"
 #include "protocol/hex.h"
+#include "protocol/memory_map.h"
 #include "protocol/packet.h"
 #include "sim/brain.h"
 
@@ -32,7 +33,8 @@ std::size_t HeaderLength(std::string_view in) {
       return 16;
     case kestrio::kWriteBlockRequest: {
       if (in.size() < 16) return 0;
-      const std::size_t n = (std::size_t{static_cast<std::uint8_t>(in[12])} << 8) | static_cast<std::uint8_t>(in[13]);
+      const std::size_t n =
+          (std::size_t{static_cast<std::uint8_t>(in[12])} << 8) | static_cast<std::uint8_t>(in[13]);
       return 16 + ((n + 3) & ~std::size_t{3});
     }
     default:
@@ -84,7 +86,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   brain.Reset();
   brain.SetElapsedMs(std::uint64_t{in.Byte()} * 997);
   if (options & 2) {
-    Exchange(brain, kestrio::HexToBytes("000004000000FFFFF038000000000001"));
+    namespace mm = kestrio::memory_map;
+    static const Bytes powerUpClear =
+        kestrio::HexToBytes("000004000000" + mm::AddressText(mm::kCommand.base) +
+                            kestrio::ToHex(static_cast<std::uint32_t>(mm::DeviceCommand::PowerUpClear), 8));
+    Exchange(brain, powerUpClear);
   }
   if (options & 1) {
     std::string_view rest = in.Rest();

@@ -11,14 +11,15 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: kestrio-sim [--bind ADDR] [--port N] [--rack FILE] [--state FILE] [--verbose]\n"
+    "                   [--incomplete-packet-ms N]\n"
     "                   [--delay-ms N] [--drop-every N] [--split] [--coalesce] [--stale]\n"
     "                   [--garbage-every N] [--close-after N]\n";
 
-bool ParseCount(const char* text, long max, int& out) {
+bool ParseCount(const char* text, long min, long max, int& out) {
   char* end = nullptr;
   errno = 0;
   const long v = std::strtol(text, &end, 10);
-  if (errno != 0 || end == text || *end != '\0' || v < 0 || v > max) return false;
+  if (errno != 0 || end == text || *end != '\0' || v < min || v > max) return false;
   out = static_cast<int>(v);
   return true;
 }
@@ -38,10 +39,11 @@ int main(int argc, char** argv) {
       }
       return argv[++i];
     };
-    auto count = [&](long max, int& out) {
+    auto count = [&](long max, int& out, long min = 0) {
       const char* v = value();
-      if (!ParseCount(v, max, out)) {
-        std::fprintf(stderr, "kestrio-sim: %s: '%s' is not a number from 0 to %ld\n", arg.c_str(), v, max);
+      if (!ParseCount(v, min, max, out)) {
+        std::fprintf(stderr, "kestrio-sim: %s: '%s' is not a number from %ld to %ld\n", arg.c_str(), v, min,
+                     max);
         std::exit(2);
       }
     };
@@ -56,6 +58,8 @@ int main(int argc, char** argv) {
       opts.stateFile = value();
     else if (arg == "--verbose")
       opts.verbose = true;
+    else if (arg == "--incomplete-packet-ms")
+      count(3600000, opts.incompletePacketMs, 1);
     else if (arg == "--delay-ms")
       count(600000, f.delayMs);
     else if (arg == "--drop-every")

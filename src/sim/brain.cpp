@@ -7,6 +7,8 @@
 
 namespace kestrio::sim {
 
+using namespace memory_map;
+
 namespace {
 
 enum class Kind {
@@ -46,6 +48,22 @@ float GetFloat(const std::uint8_t* p) {
 // A record boundary of the EEPROM image is worth its 8-byte header only across this many zeros.
 constexpr std::uint32_t kImageGap = 8;
 
+// One configuration record per point; the analog outputs use the same records, the names sit in them.
+constexpr std::uint32_t kRecord = kPointConfig.size / kPoints;
+static_assert(kAnalogOutputs.size == kRecord * kPoints && kPointNames.stride == kRecord);
+static_assert(kPointNames.base == kPointConfig.base + point_record::kName);
+
+// The bytes a record area's records span.
+constexpr std::uint32_t Span(const RecordArea& r) { return r.stride * static_cast<std::uint32_t>(r.records); }
+// The serial priorities follow the serial event records directly: one area, so a block may span both.
+static_assert(kSerialPriorities.base == kSerialEvents.base + Span(kSerialEvents));
+
+// Copies the name of the point configuration record at `record` from one copy of the area to another.
+void CopyName(const Bytes& from, std::uint32_t record, Bytes& to) {
+  const auto at = static_cast<std::ptrdiff_t>(record + point_record::kName);
+  std::copy(from.begin() + at, from.begin() + at + point_record::kNameBytes, to.begin() + at);
+}
+
 }  // namespace
 
 struct Brain::Area {
@@ -65,27 +83,30 @@ struct Brain::Area {
 };
 
 Brain::Brain(Rack rack) : rack_(std::move(rack)) {
-  auto add = [&](Kind k, const char* name, std::uint64_t base, std::uint32_t size, bool r, bool w, bool f) {
-    owned_.push_back(std::make_unique<Area>(Area{k, name, base, size, r, w, f, Bytes(size, 0)}));
+  auto add = [&](Kind k, const char* name, memory_map::Area at, bool r, bool w, bool f) {
+    owned_.push_back(std::make_unique<Area>(Area{k, name, at.base, at.size, r, w, f, Bytes(at.size, 0)}));
     areas_.push_back(owned_.back().get());
   };
-  add(Kind::Ram, "settings", kSettingsBase, kSettingsSize, true, true, true);
-  add(Kind::Status, "status", kStatusBase, kStatusSize, true, false, false);
-  add(Kind::Image, "EEPROM image", kImageBase, kImageWindow, true, false, false);
-  add(Kind::Image, "EEPROM image (alternate)", kImageAltBase, kImageWindow, true, false, false);
-  add(Kind::Command, "command", kCommandAddr, 4, false, true, false);
-  add(Kind::DigitalStates, "digital states", kDigitalStatesBase, 8, true, false, false);
-  add(Kind::DigitalOut, "digital output masks", kDigitalOutBase, 16, false, true, false);
-  add(Kind::AnalogValues, "analog values", kAnalogValuesBase, 4 * kPoints, true, false, false);
-  add(Kind::AnalogOut, "analog outputs", kAnalogOutBase, kPointRecord * kPoints, true, true, false);
-  add(Kind::PointConfig, "point configuration", kPointConfigBase, kPointRecord * kPoints, true, true, true);
-  add(Kind::Ram, "digital events", kDigitalEventsBase, 64 * 64, true, true, true);
-  add(Kind::Ram, "timers", kTimersBase, 64 * 128, true, true, true);
-  add(Kind::Calibration, "offset/gain calibration", kCalibrationBase, 512, true, false, false);
-  add(Kind::Ram, "alarms", kAlarmsBase, 4 + 64 * 128, true, true, true);
-  add(Kind::Ram, "event messages", kMessagesBase, 128 * 192, true, true, true);
-  add(Kind::Ram, "serial events", kSerialBase, 32 * 112 + 32 * 4, true, true, true);
-  pointConfig_ = FindArea(kPointConfigBase);
+  add(Kind::Ram, "settings", kSettings, true, true, true);
+  add(Kind::Status, "status", kStatus, true, false, false);
+  add(Kind::Image, "EEPROM image", kEepromImage, true, false, false);
+  add(Kind::Image, "EEPROM image (old kernels)", kEepromImageOld, true, false, false);
+  add(Kind::Command, "command", kCommand, false, true, false);
+  add(Kind::DigitalStates, "digital states", kDigitalStates, true, false, false);
+  add(Kind::DigitalOut, "digital output masks", kDigitalOutputs, false, true, false);
+  add(Kind::AnalogValues, "analog values", kAnalogValues, true, false, false);
+  add(Kind::AnalogOut, "analog outputs", kAnalogOutputs, true, true, false);
+  add(Kind::PointConfig, "point configuration", kPointConfig, true, true, true);
+  add(Kind::Ram, "digital events", {kDigitalEvents.base, Span(kDigitalEvents)}, true, true, true);
+  add(Kind::Ram, "timers", {kTimers.base, Span(kTimers)}, true, true, true);
+  add(Kind::Calibration, "offset/gain calibration", kCalibration, true, false, false);
+  // The unused quadlet in front of the alarm records is mapped too, so a block from the area's
+  // start is not an address error.
+  add(Kind::Ram, "alarms", {kAlarms.base - 4, 4 + Span(kAlarms)}, true, true, true);
+  add(Kind::Ram, "event messages", {kEventMessages.base, Span(kEventMessages)}, true, true, true);
+  add(Kind::Ram, "serial events", {kSerialEvents.base, Span(kSerialEvents) + Span(kSerialPriorities)}, true,
+      true, true);
+  pointConfig_ = FindArea(kPointConfig.base);
   ResetLive();
 }
 
@@ -125,7 +146,8 @@ void Brain::SetNetwork(std::uint32_t ip, std::uint32_t mask, std::uint32_t gatew
 
 std::int32_t Brain::PointType(int point) const {
   if (point < 0 || point >= kPoints) return kNoPointType;
-  return static_cast<std::int32_t>(GetU32(pointConfig_->mem.data() + kPointRecord * point + 4));
+  return static_cast<std::int32_t>(
+      GetU32(pointConfig_->mem.data() + kRecord * point + point_record::kPointType));
 }
 
 std::optional<Bytes> Brain::Handle(const Bytes& request) {
@@ -210,11 +232,11 @@ Brain::Result Brain::Write(Area& a, std::uint32_t offset, const Bytes& data, boo
   a.dirty = true;
   switch (a.kind) {
     case Kind::Command:
-      if (offset != 0 || data.size() != 4) return {kRcodeType, kErrInvalidLength};
+      if (offset != 0 || data.size() != kCommand.size) return {kRcodeType, kErrInvalidLength};
       return RunCommand(GetU32(data.data()));
     case Kind::DigitalOut: {
       (void)quadlet;
-      if (offset != 0 || data.size() != 16) return {kRcodeType, kErrInvalidLength};
+      if (offset != 0 || data.size() != kDigitalOutputs.size) return {kRcodeType, kErrInvalidLength};
       const std::uint64_t on = GetU64(data.data()), off = GetU64(data.data() + 8);
       for (int p = 0; p < kPoints; ++p) {
         if (PointType(p) != kDigitalOutputType) continue;  // inputs ignore the masks
@@ -235,13 +257,12 @@ Brain::Result Brain::Write(Area& a, std::uint32_t offset, const Bytes& data, boo
 }
 
 Brain::Result Brain::WriteAnalogOut(std::uint32_t offset, const Bytes& data) {
-  Area* a = FindArea(kAnalogOutBase);
+  Area* a = FindArea(kAnalogOutputs.base);
   Bytes next = a->mem;
   std::copy(data.begin(), data.end(), next.begin() + offset);
   const std::uint32_t end = offset + static_cast<std::uint32_t>(data.size());
-  for (std::uint32_t p = offset / kPointRecord; p < kPoints && p * kPointRecord < end; ++p) {
-    if (offset < p * kPointRecord + 4 && end > p * kPointRecord &&
-        !std::isfinite(GetFloat(next.data() + p * kPointRecord)))
+  for (std::uint32_t p = offset / kRecord; p < kPoints && p * kRecord < end; ++p) {
+    if (offset < p * kRecord + 4 && end > p * kRecord && !std::isfinite(GetFloat(next.data() + p * kRecord)))
       return {kRcodeData, kErrInvalidFloat};
   }
   a->mem = std::move(next);
@@ -253,45 +274,46 @@ Brain::Result Brain::WritePointConfig(std::uint32_t offset, const Bytes& data) {
   Bytes next = a->mem;
   std::copy(data.begin(), data.end(), next.begin() + offset);
   const std::uint32_t end = offset + static_cast<std::uint32_t>(data.size());
-  const int first = static_cast<int>(offset / kPointRecord);
-  const int last = data.empty() ? first - 1 : static_cast<int>((end - 1) / kPointRecord);
+  const int first = static_cast<int>(offset / kRecord);
+  const int last = data.empty() ? first - 1 : static_cast<int>((end - 1) / kRecord);
   for (int p = first; p <= last; ++p) {
-    const std::int32_t code = static_cast<std::int32_t>(GetU32(next.data() + kPointRecord * p + 4));
+    const std::int32_t code =
+        static_cast<std::int32_t>(GetU32(next.data() + kRecord * p + point_record::kPointType));
     if (code != PointType(p) && !rack_.Accepts(p, code)) return {kRcodeData, kErrInvalidPointType};
   }
-  // Only the point type (bytes 4-7) and the name (48-63) are the operator's; the module code and
-  // scale values belong to the rack and silently keep their values.
+  // Only the point type and the name are the operator's; the module code and scale values belong
+  // to the rack and silently keep their values.
   for (int p = first; p <= last; ++p) {
-    const std::uint32_t r = kPointRecord * static_cast<std::uint32_t>(p);
-    std::copy(next.begin() + r + 48, next.begin() + r + 64, a->mem.begin() + r + 48);
-    const std::int32_t code = static_cast<std::int32_t>(GetU32(next.data() + r + 4));
+    const std::uint32_t r = kRecord * static_cast<std::uint32_t>(p);
+    CopyName(next, r, a->mem);
+    const std::int32_t code = static_cast<std::int32_t>(GetU32(next.data() + r + point_record::kPointType));
     if (code != PointType(p)) ApplyPointType(p, code);
   }
   return {};
 }
 
 void Brain::ApplyPointType(int point, std::int32_t code) {
-  std::uint8_t* rec = pointConfig_->mem.data() + kPointRecord * point;
-  PutU32(rec + 4, static_cast<std::uint32_t>(code));
+  std::uint8_t* rec = pointConfig_->mem.data() + kRecord * point;
+  PutU32(rec + point_record::kPointType, static_cast<std::uint32_t>(code));
   auto range = rack_.Range(point, code);
-  PutFloat(rec + 20, range ? range->to : 0.0f);
-  PutFloat(rec + 24, range ? range->from : 0.0f);
+  PutFloat(rec + point_record::kScaleTo, range ? range->to : 0.0f);
+  PutFloat(rec + point_record::kScaleFrom, range ? range->from : 0.0f);
   if (code != kDigitalOutputType) outputs_ &= ~(std::uint64_t{1} << point);
 }
 
 Brain::Result Brain::RunCommand(std::uint32_t value) {
   std::string why;
-  switch (value) {
-    case kCmdPowerUpClear:
+  switch (static_cast<DeviceCommand>(value)) {
+    case DeviceCommand::PowerUpClear:
       pucPending_ = false;
       return {};
-    case kCmdResetToDefaults:
+    case DeviceCommand::ResetToDefaults:
       ResetLive();
       return {};
-    case kCmdStore: {
+    case DeviceCommand::StoreToEeprom: {
       Snapshot s = Capture();
       if (!statePath_.empty() &&
-          !WriteStateFile(statePath_, BuildImage(ImageRecords(s), kImageWindow), why)) {
+          !WriteStateFile(statePath_, BuildImage(ImageRecords(s), kEepromImage.size), why)) {
         std::fprintf(stderr, "kestrio-sim: store failed: %s\n", why.c_str());
         return {kRcodeData, kErrCannotProgramFlash};
       }
@@ -299,7 +321,7 @@ Brain::Result Brain::RunCommand(std::uint32_t value) {
       ++flashVersion_;
       return {};
     }
-    case kCmdEraseFlash:
+    case DeviceCommand::EraseFlash:
       if (!statePath_.empty() && !WriteStateFile(statePath_, EmptyImage(), why)) {
         std::fprintf(stderr, "kestrio-sim: erase failed: %s\n", why.c_str());
         return {kRcodeData, kErrCannotEraseFlash};
@@ -307,7 +329,7 @@ Brain::Result Brain::RunCommand(std::uint32_t value) {
       flash_.reset();
       ++flashVersion_;
       return {};
-    case kCmdRestart:
+    case DeviceCommand::RestartFromPowerUp:
       ResetLive();
       if (flash_) Restore(*flash_);
       pucPending_ = true;
@@ -315,8 +337,8 @@ Brain::Result Brain::RunCommand(std::uint32_t value) {
       lastErrorLabel_ = lastErrorSource_ = 0;
       lastErrorOffset_ = 0;
       return {};
-    case kCmdClearDigitalEvents: {
-      Area* a = FindArea(kDigitalEventsBase);
+    case DeviceCommand::ClearDigitalEvents: {
+      Area* a = FindArea(kDigitalEvents.base);
       std::fill(a->mem.begin(), a->mem.end(), std::uint8_t{0});
       return {};
     }
@@ -335,12 +357,12 @@ void Brain::ResetLive() {
   }
   outputs_ = 0;
   for (int p = 0; p < kPoints; ++p) {
-    PutU32(pointConfig_->mem.data() + kPointRecord * p,
+    PutU32(pointConfig_->mem.data() + kRecord * p + point_record::kModuleType,
            static_cast<std::uint32_t>(rack_.slotList[p / kPointsPerSlot].moduleCode));
     ApplyPointType(p, rack_.InitialPointType(p));
   }
   // Factory settings; the option pages shipped with the program describe these fields.
-  std::uint8_t* s = FindArea(kSettingsBase)->mem.data();
+  std::uint8_t* s = FindArea(kSettings.base)->mem.data();
   std::memcpy(s + 0x000, "KESTRIO-SIM", 11);
   std::memcpy(s + 0x020, "Test bench", 10);
   PutU32(s + 0x044, 162);
@@ -368,10 +390,10 @@ void Brain::Restore(const Snapshot& s) {
       continue;
     }
     for (int p = 0; p < kPoints; ++p) {
-      const std::uint32_t r = kPointRecord * static_cast<std::uint32_t>(p);
-      std::copy(copy.begin() + r + 48, copy.begin() + r + 64, a->mem.begin() + r + 48);
+      const std::uint32_t r = kRecord * static_cast<std::uint32_t>(p);
+      CopyName(copy, r, a->mem);
       // A stored type the rack no longer accepts (another --rack since) keeps the rack's own.
-      const auto code = static_cast<std::int32_t>(GetU32(copy.data() + r + 4));
+      const auto code = static_cast<std::int32_t>(GetU32(copy.data() + r + point_record::kPointType));
       if (rack_.Accepts(p, code)) ApplyPointType(p, code);
     }
   }
@@ -396,9 +418,9 @@ std::vector<ImageRecord> Brain::ImageRecords(const Snapshot& s) const {
     if (!a->flash || i >= s.size()) continue;
     const Bytes& copy = s[i++];
     if (a->kind == Kind::PointConfig) {
-      for (std::uint32_t r = 0; r < kPoints * kPointRecord; r += kPointRecord) {
-        scan(a, copy, r + 4, r + 8);
-        scan(a, copy, r + 48, r + 64);
+      for (std::uint32_t r = 0; r < kPoints * kRecord; r += kRecord) {
+        scan(a, copy, r + point_record::kPointType, r + point_record::kPointType + 4);
+        scan(a, copy, r + point_record::kName, r + point_record::kName + point_record::kNameBytes);
       }
     } else {
       scan(a, copy, 0, a->size);
@@ -465,7 +487,7 @@ bool Brain::LoadState(std::string& error) {
 Bytes Brain::Image() {
   if (!flash_) return EmptyImage();
   int dropped = 0;
-  Bytes img = BuildImage(ImageRecords(*flash_), kImageWindow, &dropped);
+  Bytes img = BuildImage(ImageRecords(*flash_), kEepromImage.size, &dropped);
   if (dropped > 0)
     std::fprintf(stderr, "kestrio-sim: %d records do not fit the EEPROM image window\n", dropped);
   return img;
@@ -493,7 +515,7 @@ float Brain::AnalogValue(int p) const {
   const std::int32_t t = PointType(p);
   if (slot.kind == SlotKind::AnalogOut && rack_.Range(p, t)) {
     for (const Area* a : areas_)
-      if (a->kind == Kind::AnalogOut) return GetFloat(a->mem.data() + kPointRecord * p);
+      if (a->kind == Kind::AnalogOut) return GetFloat(a->mem.data() + kRecord * p);
   }
   if (slot.kind == SlotKind::AnalogIn) {
     if (auto r = rack_.Range(p, t)) {
@@ -510,23 +532,24 @@ void Brain::Generate(Area& a) {
   switch (a.kind) {
     case Kind::Status: {
       std::fill(a.mem.begin(), a.mem.end(), std::uint8_t{0});
-      PutU32(m + 4, pucPending_ ? 1 : 0);
-      PutU32(m + 12, static_cast<std::uint32_t>(lastError_));
-      PutU16(m + 16, lastErrorLabel_);
-      PutU16(m + 18, lastErrorSource_);
-      PutU32(m + 20, lastErrorOffset_);
-      PutU32(m + 24, 0x01000003);  // loader 01.00.00.03
-      PutU32(m + 28, 0x02010007);  // kernel 02.01.00.07
-      PutU32(m + 32, 0x0000004B);  // I/O unit type
-      m[36] = 1;
-      m[37] = 0;
-      PutU16(m + 38, 7);                                                 // hardware revision 1/0/7
-      PutU32(m + 40, 8u << 20);                                          // RAM size, bytes
+      // The busy flag stays 0: the simulator finishes every command before it replies.
+      PutU32(m + status::kPowerUpClear, pucPending_ ? 1 : 0);
+      PutU32(m + status::kErrorCode, static_cast<std::uint32_t>(lastError_));
+      PutU16(m + status::kErrorLabel, lastErrorLabel_);
+      PutU16(m + status::kErrorSource, lastErrorSource_);
+      PutU32(m + status::kErrorOffset, lastErrorOffset_);
+      PutU32(m + status::kLoaderRevision, 0x01000003);  // 01.00.00.03
+      PutU32(m + status::kKernelRevision, 0x02010007);  // 02.01.00.07
+      PutU32(m + status::kIoUnitType, 0x0000004B);
+      m[status::kHardwareMajor] = 1;
+      m[status::kHardwareMinor] = 0;
+      PutU16(m + status::kHardwareBuild, 7);
+      PutU32(m + status::kRamSize, 8u << 20);                            // bytes
       const std::uint8_t mac[6] = {0x02, 0x4B, 0x45, 0x53, 0x54, 0x01};  // locally administered
-      std::memcpy(m + 46, mac, 6);
-      PutU32(m + 52, ip_);
-      PutU32(m + 56, mask_);
-      PutU32(m + 60, gateway_);
+      std::memcpy(m + status::kMacAddress, mac, sizeof mac);
+      PutU32(m + status::kIpAddress, ip_);
+      PutU32(m + status::kSubnetMask, mask_);
+      PutU32(m + status::kGateway, gateway_);
       break;
     }
     case Kind::Image: {

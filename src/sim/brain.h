@@ -9,66 +9,15 @@
 #include <vector>
 
 #include "protocol/hex.h"
+#include "protocol/memory_map.h"
 #include "sim/flash_image.h"
 #include "sim/rack.h"
 
 namespace kestrio::sim {
 
-// Areas of the memory map (docs/sim.md lists their access rules).
-inline constexpr std::uint64_t kSettingsBase = 0xFFFFF0100000;
-inline constexpr std::uint32_t kSettingsSize = 0x400;
-inline constexpr std::uint64_t kStatusBase = 0xFFFFF0300000;
-inline constexpr std::uint32_t kStatusSize = 64;
-inline constexpr std::uint64_t kImageBase = 0xFFFFF0360000;
-inline constexpr std::uint64_t kImageAltBase = 0xFFFFF0370000;
-inline constexpr std::uint32_t kImageWindow = 0x10000;
-inline constexpr std::uint64_t kCommandAddr = 0xFFFFF0380000;
-inline constexpr std::uint64_t kDigitalStatesBase = 0xFFFFF0400000;
-inline constexpr std::uint64_t kDigitalOutBase = 0xFFFFF0500000;
-inline constexpr std::uint64_t kAnalogValuesBase = 0xFFFFF0600000;
-inline constexpr std::uint64_t kAnalogOutBase = 0xFFFFF0B00000;
-inline constexpr std::uint64_t kPointConfigBase = 0xFFFFF0C00000;
-inline constexpr std::uint32_t kPointRecord = 64;
-inline constexpr std::uint64_t kDigitalEventsBase = 0xFFFFF0D00000;
-inline constexpr std::uint64_t kTimersBase = 0xFFFFF0D40000;
-inline constexpr std::uint64_t kCalibrationBase = 0xFFFFF0E00000;
-inline constexpr std::uint64_t kAlarmsBase = 0xFFFFF1100000;
-inline constexpr std::uint64_t kMessagesBase = 0xFFFFF1200000;
-inline constexpr std::uint64_t kSerialBase = 0xFFFFF1540000;
-
-// Response codes carried in the upper four bits of response byte 6.
-enum Rcode : int {
-  kRcodeComplete = 0,
-  kRcodeConflict = 4,
-  kRcodeData = 5,
-  kRcodeType = 6,
-  kRcodeAddress = 7
-};
-
-// The brain's error codes as the status area reports them.
-enum ErrorCode : std::int32_t {
-  kNoError = 0,
-  kErrInvalidCommand = -8191,
-  kErrInvalidPointType = -8190,
-  kErrInvalidFloat = -8189,
-  kErrPowerUpClearExpected = -8188,
-  kErrInvalidAddress = -8187,
-  kErrInvalidLength = -8186,
-  kErrUnknown = -8185,
-  kErrBusy = -8184,
-  kErrCannotEraseFlash = -8183,
-  kErrCannotProgramFlash = -8182,
-};
-
-// Command quadlet values.
-enum Command : std::uint32_t {
-  kCmdPowerUpClear = 1,
-  kCmdResetToDefaults = 2,
-  kCmdStore = 3,
-  kCmdEraseFlash = 4,
-  kCmdRestart = 5,
-  kCmdClearDigitalEvents = 6,
-};
+// Every address, size, command code, field offset, error code and rcode comes from the program's
+// memory-map table (protocol/memory_map.h); docs/sim.md lists the access rules the simulator
+// applies to each area.
 
 class Brain {
  public:
@@ -115,8 +64,8 @@ class Brain {
  private:
   struct Area;
   struct Result {
-    int rcode = kRcodeComplete;
-    std::int32_t error = kNoError;
+    int rcode = memory_map::kRcodeComplete;
+    std::int32_t error = memory_map::kNoError;
   };
   using Snapshot = std::vector<Bytes>;  // one copy per flash area, in area order
 
@@ -147,7 +96,7 @@ class Brain {
   bool pucPending_ = true;
   std::uint64_t outputs_ = 0;
   std::optional<std::uint64_t> inputOverride_;
-  std::int32_t lastError_ = kNoError;
+  std::int32_t lastError_ = memory_map::kNoError;
   std::uint16_t lastErrorLabel_ = 0;
   std::uint16_t lastErrorSource_ = 0;
   std::uint32_t lastErrorOffset_ = 0;

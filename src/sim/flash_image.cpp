@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "protocol/memory_map.h"
+
 namespace kestrio::sim {
 
 namespace {
@@ -17,7 +19,6 @@ std::uint32_t GetU32(const Bytes& b, std::size_t at) {
          b[at + 3];
 }
 
-constexpr const char* kStatePrefix = "FFFFF0360000: ";
 constexpr std::uintmax_t kMaxStateFile = 1024 * 1024;
 
 }  // namespace
@@ -116,7 +117,8 @@ bool WriteStateFile(const std::string& path, const Bytes& image, std::string& er
   std::string tmp = path + ".tmp";
   {
     std::ofstream out(tmp, std::ios::binary | std::ios::trunc);
-    out << kStatePrefix << BytesToHex(image) << '\n';
+    // The address a tag file of the image window starts with, so the program loads it as one.
+    out << memory_map::AddressText(memory_map::kEepromImage.base) << ": " << BytesToHex(image) << '\n';
     out.flush();
     if (!out) {
       error = "cannot write " + tmp;

@@ -7,11 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "protocol/memory_map.h"
+
 namespace kestrio::sim {
 
-inline constexpr int kSlots = 16;
-inline constexpr int kPointsPerSlot = 4;
-inline constexpr int kPoints = kSlots * kPointsPerSlot;
+using memory_map::kPoints;
+using memory_map::kPointsPerSlot;
+using memory_map::kSlots;
 inline constexpr std::int32_t kDigitalInputType = 256;
 inline constexpr std::int32_t kDigitalOutputType = 384;
 inline constexpr std::int32_t kNoPointType = -1;

@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -44,7 +45,10 @@ struct Chunk {
 struct Conn {
   int fd = -1;
   int id = 0;
+  std::string peer;  // "address:port", for the messages
   Bytes in;
+  // When the incomplete packet at the front of `in` began to wait for the rest of its bytes.
+  Clock::time_point waitingSince;
   std::deque<Chunk> out;
   std::size_t sent = 0;  // bytes of out.front() already sent
   std::size_t outBytes = 0;
@@ -83,6 +87,17 @@ std::size_t FrontPacketLength(const Bytes& in) {
 std::string Describe(const Bytes& packet) {
   std::string hex = BytesToHex(packet);
   return hex + " " + PacketTypeName(PacketTcode(hex));
+}
+
+std::string PeerText(const sockaddr_in& a) {
+  char text[INET_ADDRSTRLEN] = "?";
+  ::inet_ntop(AF_INET, &a.sin_addr, text, sizeof text);
+  return std::string(text) + ":" + std::to_string(ntohs(a.sin_port));
+}
+
+// "10 s", or "250 ms" for a time that is not whole seconds.
+std::string DurationText(int ms) {
+  return ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
 }
 
 void CloseFd(int& fd) {
@@ -316,6 +331,7 @@ void SimServer::Run() {
       std::fprintf(stderr, "kestrio-sim: connection %d: skipped %zu quadlets of unknown packet type\n", c.id,
                    skipped);
     c.in.erase(c.in.begin(), c.in.begin() + static_cast<std::ptrdiff_t>(at));
+    if (at > 0) c.waitingSince = now;  // whatever is left is the start of a new packet
     if (c.closing) c.in.clear();
     // Only chunks of this batch are joined: the queue's head may already be half sent.
     const std::size_t firstNew = c.out.size();
@@ -330,11 +346,27 @@ void SimServer::Run() {
     }
   };
 
+  const int incompleteMs = std::max(1, opts_.incompletePacketMs);
+  const auto incompleteLimit = std::chrono::milliseconds(incompleteMs);
+  // Whether `c` has part of a packet and the loop waits for the client to send the rest. A client
+  // that does not read its replies, or requests waiting for the output allowance, are other matters.
+  auto awaitsRest = [](const Conn& c) {
+    return !c.dead && !c.closing && !c.backlog && c.outBytes < kMaxQueuedOut && !c.in.empty();
+  };
+
   while (!stop_) {
     auto now = Clock::now();
     for (auto& c : conns) {
       if (!c.dead && c.backlog && !c.closing && c.outBytes < kMaxQueuedOut) process(c, now);
       if (!c.dead) flush(c, now);
+      if (!awaitsRest(c)) {
+        c.waitingSince = now;  // the limit counts only time spent waiting on the client
+      } else if (now - c.waitingSince >= incompleteLimit) {
+        std::fprintf(stderr, "kestrio-sim: dropped %s: incomplete packet waited %s\n", c.peer.c_str(),
+                     DurationText(incompleteMs).c_str());
+        CloseFd(c.fd);
+        c.dead = true;
+      }
     }
     conns.remove_if([](const Conn& c) { return c.dead; });
 
@@ -342,6 +374,11 @@ void SimServer::Run() {
     fds.push_back({wakeFds_[0], POLLIN, 0});
     fds.push_back({listenFd_, POLLIN, 0});
     int timeoutMs = -1;
+    // Wakes the loop by `at` at the latest.
+    auto wakeBy = [&](Clock::time_point at) {
+      const auto ms = std::chrono::ceil<std::chrono::milliseconds>(at - now).count();
+      if (timeoutMs != 0 && (timeoutMs < 0 || ms < timeoutMs)) timeoutMs = static_cast<int>(ms);
+    };
     for (auto& c : conns) {
       short ev = 0;
       if (!c.closing && c.outBytes < kMaxQueuedOut) {
@@ -352,10 +389,10 @@ void SimServer::Run() {
         if (c.out.front().due <= now) {
           ev |= POLLOUT;
         } else {
-          auto ms = std::chrono::ceil<std::chrono::milliseconds>(c.out.front().due - now).count();
-          if (timeoutMs != 0 && (timeoutMs < 0 || ms < timeoutMs)) timeoutMs = static_cast<int>(ms);
+          wakeBy(c.out.front().due);
         }
       }
+      if (awaitsRest(c)) wakeBy(c.waitingSince + incompleteLimit);
       fds.push_back({c.fd, ev, 0});
     }
     if (::poll(fds.data(), fds.size(), timeoutMs) < 0) {
@@ -385,6 +422,7 @@ void SimServer::Run() {
           if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) closeConn(c, "receive failed");
           continue;
         }
+        if (c.in.empty()) c.waitingSince = now;
         c.in.insert(c.in.end(), buf, buf + n);
         if (c.in.size() > kMaxBuffered) {
           closeConn(c, "more than 128 KiB of input without a complete packet");
@@ -395,22 +433,29 @@ void SimServer::Run() {
       if (!c.dead) flush(c, now);
     }
     if (fds[1].revents & POLLIN) {
+      auto live = static_cast<std::size_t>(
+          std::count_if(conns.begin(), conns.end(), [](const Conn& c) { return !c.dead; }));
       while (true) {
-        const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        sockaddr_in peer{};
+        socklen_t peerLen = sizeof peer;
+        const int fd =
+            ::accept4(listenFd_, reinterpret_cast<sockaddr*>(&peer), &peerLen, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) break;
-        if (conns.size() >= kMaxConnections) {
-          std::fprintf(stderr, "kestrio-sim: refused a connection: %zu clients already connected\n",
-                       conns.size());
+        if (live >= kMaxConnections) {
+          std::fprintf(stderr, "kestrio-sim: refused a connection: %zu clients already connected\n", live);
           ::close(fd);
           continue;
         }
+        ++live;
         int one = 1;
         ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
         Conn c;
         c.fd = fd;
         c.id = nextId++;
+        c.peer = PeerText(peer);
         c.rng = static_cast<std::uint32_t>(c.id) * 2654435761u;
-        if (verbose) std::fprintf(stderr, "kestrio-sim: connection %d opened\n", c.id);
+        if (verbose)
+          std::fprintf(stderr, "kestrio-sim: connection %d opened from %s\n", c.id, c.peer.c_str());
         conns.push_back(std::move(c));
       }
     }

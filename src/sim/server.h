@@ -32,8 +32,11 @@ struct FaultPlan {
 struct SimOptions {
   std::string rackFile{};   // empty: the default rack
   std::string stateFile{};  // empty: the flash lives in memory only
-  bool verbose = false;   // log each request and reply on stderr
+  bool verbose = false;     // log each request and reply on stderr
   FaultPlan faults{};
+  // A connection whose incomplete packet has waited longer than this is dropped: clients that
+  // send half a packet and then nothing would otherwise hold the client slots for good.
+  int incompletePacketMs = 10000;
 };
 
 class SimServer {

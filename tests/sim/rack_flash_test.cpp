@@ -7,11 +7,12 @@
 #include "sim/brain.h"
 #include "sim/flash_image.h"
 #include "sim/rack.h"
-#include "support/packets.h"
+#include "sim_requests.h"
 
 namespace kestrio::sim {
 namespace {
 
+using namespace kestrio::memory_map;
 using namespace kestrio::test;
 
 std::string TempPath(const std::string& name) {
@@ -81,10 +82,10 @@ TEST(SimFlash, BadStateFilesAreRefusedAndFailedWritesReported) {
   // A store or erase that cannot write the file fails with its own error; the flash stays as it was.
   Brain b;
   b.SetStateFile(TempPath("no-such-dir") + "/state.txt");
-  EXPECT_EQ(RcodeOf(*b.Handle(WriteQuad(kCommandAddr, kCmdStore))), kRcodeData);
+  EXPECT_EQ(RcodeOf(*b.Handle(Command(DeviceCommand::StoreToEeprom))), kRcodeData);
   EXPECT_EQ(b.LastErrorCode(), kErrCannotProgramFlash);
   EXPECT_TRUE(b.FlashEmpty());
-  EXPECT_EQ(RcodeOf(*b.Handle(WriteQuad(kCommandAddr, kCmdEraseFlash))), kRcodeData);
+  EXPECT_EQ(RcodeOf(*b.Handle(Command(DeviceCommand::EraseFlash))), kRcodeData);
   EXPECT_EQ(b.LastErrorCode(), kErrCannotEraseFlash);
 }
 
