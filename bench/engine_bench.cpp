@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+#include "core/session.h"
 #include "memmap/eeprom_image.h"
 #include "memmap/memmap_service.h"
 #include "protocol/hex.h"
@@ -20,7 +21,7 @@
 #include "raw_client.h"
 #include "recording_engine.h"
 #include "stats.h"
-#include "transport/session.h"
+
 
 namespace kestrio::bench {
 
@@ -52,9 +53,9 @@ class Bench {
     if (!dir_.isValid()) return Fail(error, "no temporary directory");
     if (!sim_.Start("127.0.0.1", 0)) return Fail(error, "simulator: " + sim_.Error());
     session_ = std::make_unique<Session>(prompter_, dir_.filePath("settings.ini").toStdString());
-    link().SetHost("127.0.0.1:" + std::to_string(sim_.Port()));
-    link().SetTimeoutSeconds(10);
-    if (!link().Connect(false)) return Fail(error, "the engine could not connect: " + Messages());
+    session_->SetHost("127.0.0.1:" + std::to_string(sim_.Port()));
+    engine().SetTimeoutSeconds(10);
+    if (!session_->Connect(false)) return Fail(error, "the engine could not connect: " + Messages());
     if (!raw_.Connect("127.0.0.1", sim_.Port())) return Fail(error, "raw client: " + raw_.Error());
     // The raw client's requests are built once; only their label changes per transaction.
     PacketBuilder builder(rawLabels_, prompter_);
@@ -79,7 +80,7 @@ class Bench {
   }
 
  private:
-  Link& link() { return session_->GetLink(); }
+  RequestEngine& engine() { return session_->Engine(); }
 
   static bool Fail(std::string& error, const std::string& why) {
     error = why;
@@ -91,19 +92,17 @@ class Bench {
     return all;
   }
 
-  bool Replied() {
-    return link().LastOutcome() == Outcome::Replied && !link().Flags().ReplyError &&
-           !link().Flags().UnknownReply;
+  static bool Replied(const Reply& r) {
+    return r.outcome == Outcome::Replied && !r.flags.ReplyError && !r.flags.UnknownReply;
   }
   // One engine transaction as a service makes it: build the request, send it, wait for the reply.
   bool EngineQuad() {
-    link().SendAndAwaitReply(session_->Builder().BuildReadQuadRequest(kQuadAddress), kReadQuadRequest);
-    return Replied();
+    return Replied(
+        engine().SendAndAwaitReply(session_->Builder().BuildReadQuadRequest(kQuadAddress), kReadQuadRequest));
   }
   bool EngineBlock() {
-    link().SendAndAwaitReply(session_->Builder().BuildReadBlockRequest(kBlockLength, kBlockAddress),
-                             kReadBlockRequest);
-    return Replied();
+    return Replied(engine().SendAndAwaitReply(
+        session_->Builder().BuildReadBlockRequest(kBlockLength, kBlockAddress), kReadBlockRequest));
   }
   bool RawOne(Bytes& request) {
     RawClient::SetLabel(request, rawLabels_.NextTransactionLabel());
@@ -180,7 +179,7 @@ class Bench {
 
   bool Waiting(const Sizes& z, EngineResults& out, std::string& error) {
     sim_.SetFaultPlan(sim::FaultPlan{.delayMs = z.delayMs});
-    link().SetTimeoutSeconds(30);
+    engine().SetTimeoutSeconds(30);
     rusage before{}, after{}, threadBefore{}, threadAfter{};
     getrusage(RUSAGE_SELF, &before);
     getrusage(RUSAGE_THREAD, &threadBefore);
@@ -191,7 +190,7 @@ class Bench {
     getrusage(RUSAGE_SELF, &after);
     getrusage(RUSAGE_THREAD, &threadAfter);
     sim_.SetFaultPlan(sim::FaultPlan{});
-    link().SetTimeoutSeconds(10);
+    engine().SetTimeoutSeconds(10);
     if (!ok) return Fail(error, "delayed replies: " + Messages());
     out.waitWallS = wall;
     out.waitCpuFraction = (CpuSeconds(after) - CpuSeconds(before)) / wall;
@@ -205,12 +204,12 @@ class Bench {
       for (int side = 0; side < 2; ++side) {
         const bool shortFirst = p % 2 == 0;
         const bool shortNow = (side == 0) == shortFirst;
-        link().SetTimeoutSeconds(shortNow ? 1 : 3000);
+        engine().SetTimeoutSeconds(shortNow ? 1 : 3000);
         if (Batch(z.timeoutPerPair, [this] { return EngineQuad(); }, shortNow ? &short1 : &long3000) < 0)
           return Fail(error, "timeout run: " + Messages());
       }
     }
-    link().SetTimeoutSeconds(10);
+    engine().SetTimeoutSeconds(10);
     out.p50us_timeout1 = Us(Percentile(short1, 0.5));
     out.p50us_timeout3000 = Us(Percentile(long3000, 0.5));
     out.p50TimeoutRatio = out.p50us_timeout1 / out.p50us_timeout3000;
@@ -232,7 +231,7 @@ class Bench {
       if (base + kRecordHeader >= kImageBytes) return false;
       Bytes data(kImageBytes - base - kRecordHeader);
       for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i % 251 + 1);
-      return brain.Poke(sim::kMessagesBase, data) && stored() && brain.Image().size() == kImageBytes;
+      return brain.Poke(memory_map::kEventMessages.base, data) && stored() && brain.Image().size() == kImageBytes;
     });
     return ok || Fail(error, "the simulator's EEPROM image could not be filled to 16 KiB");
   }
@@ -241,20 +240,21 @@ class Bench {
     if (!FillEepromImage(error)) return false;
     // The physical limit of a job: its transactions at the raw client's mean round trip.
     const double rawQuadMs = 1000.0 / out.quad.rawTps, rawBlockMs = 1000.0 / out.block.rawTps;
-    RecordingEngine rec(link());
+    RecordingEngine rec(engine());
     struct Job {
       std::string name, what;
       std::function<bool()> run;
     };
     const auto memRead = [&rec](bool blocks) {
-      std::string offset = kJobAddress, none;
-      return MemMapTransfer(rec, kJobQuadlets, offset, none, true, blocks, kDefaultMaxBytes).ok();
+      const MemMapResult r = MemMapData(rec, {kJobQuadlets, kJobAddress, {}, blocks, kDefaultMaxBytes});
+      // The window shows the transfer's lines: making them is part of the job.
+      return r.ok() && !TransferText(r, true).empty();
     };
     const std::vector<Job> jobs = {
         {"eeprom_read_16k", "EEPROM image read, 16 KiB (probe + blocks of 1000 bytes)",
          [&rec] {
-           return ProbeEepromAddress(rec) == kEepromProbeAddress &&
-                  ReadEepromImage(rec, kEepromProbeAddress, kDefaultMaxBytes, "02.01.00.07").ok;
+           return ProbeEepromAddress(rec) == EepromProbeAddress() &&
+                  ReadEepromImage(rec, EepromProbeAddress(), kDefaultMaxBytes, "02.01.00.07").ok;
          }},
         {"memread_4096_blocks", "4096-quadlet memory read in blocks of 1000 bytes",
          [&memRead] { return memRead(true); }},

@@ -15,11 +15,12 @@ class RecordingEngine : public ForwardingEngine {
  public:
   explicit RecordingEngine(Engine& inner) : ForwardingEngine(inner) {}
 
-  void SendAndAwaitReply(const std::string& packet, int tcode) override {
+  Reply SendAndAwaitReply(const std::string& packet, int tcode) override {
     if (!packet.empty()) requests_.push_back(packet);  // converted only when replayed
     const auto start = std::chrono::steady_clock::now();
-    inner_.SendAndAwaitReply(packet, tcode);
+    Reply reply = inner_.SendAndAwaitReply(packet, tcode);
     engineTime_ += std::chrono::steady_clock::now() - start;
+    return reply;
   }
 
   const std::vector<std::string>& Requests() const { return requests_; }

@@ -1,10 +1,13 @@
-// The receive side: an arbitrary byte stream, cut into arbitrary chunks as the network might
-// deliver it, turned into hex text, split into packets by their headers, then described and
-// judged as the log does. Nothing may be lost, duplicated or read out of range, and the split
-// must not depend on the chunking (up to a packet of unknown kind, which takes what is at hand).
+// The engine's receive side: an arbitrary byte stream, cut into arbitrary chunks as the network might
+// deliver it, handed to the Receiver the connection feeds, which turns it into hex text, splits it
+// into packets by their headers, logs, describes and judges each. Nothing may be lost, duplicated or
+// read out of range, the digits kept for later stay bounded, the split must not depend on the
+// chunking (up to a packet of unknown kind, which takes what is at hand), and the reply is the first
+// packet with the awaited label.
 //
 // Input layout: byte 0 picks how many chunk sizes follow (1-8); each of those bytes is a chunk
-// size (0 means 256); the rest is the stream, cut by the sizes in turn.
+// size (0 means 256); the next byte is the awaited label (64 and above: any packet); the rest is the
+// stream, cut by the sizes in turn.
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -13,6 +16,7 @@
 #include "fuzz_input.h"
 #include "protocol/hex.h"
 #include "protocol/packet.h"
+#include "transport/receiver.h"
 
 namespace {
 
@@ -22,35 +26,33 @@ using kestrio::fuzz::FuzzInput;
 // 16-byte header, in digits. No complete header may make us keep more than this.
 constexpr std::size_t kMaxPacketDigits = ((0xFFFF + 3) / 4 * 4 + 16) * 2;
 
-// Joins chunks into packets the way the connection does, checking each step against PacketLength.
-// Inputs are small, so every digit received is kept and packets are recorded as spans of it.
-class Reassembler {
+// A Receiver and what it logged: every stored packet is one "\nReceived:  " line.
+class Reassembler : public kestrio::LogSink {
  public:
-  struct Span {
-    std::size_t from, length;
-  };
+  explicit Reassembler(int label) { rx_.Expect(label); }
+
+  void AddMsg(const std::string& text) override {
+    KESTRIO_FUZZ_CHECK(text.rfind("\nReceived:  ", 0) == 0);
+    const std::size_t end = text.find(' ', 12);
+    KESTRIO_FUZZ_CHECK(end != std::string::npos);
+    packets_.push_back(text.substr(12, end - 12));
+  }
 
   void Deliver(const std::uint8_t* data, std::size_t size) {
     received_ += kestrio::BytesToHex(data, size);
-    while (at_ < received_.size()) {
-      const std::string_view rest = std::string_view(received_).substr(at_);
-      const std::size_t needed = kestrio::WholePacketLength(rest);
-      const std::size_t length = kestrio::PacketLength(rest);
-      KESTRIO_FUZZ_CHECK(length <= rest.size());
-      if (needed != 0) KESTRIO_FUZZ_CHECK(length == std::min(needed, rest.size()));
-      if (needed == 0 || rest.size() < needed) break;  // the rest is still on its way
-      packets_.push_back({at_, needed});
-      at_ += needed;
+    const bool replied = rx_.Take(data, size);
+    if (replied) {
+      KESTRIO_FUZZ_CHECK(!replied_);  // one reply per request
+      replied_ = true;
     }
     // What is kept for later never exceeds one packet.
-    KESTRIO_FUZZ_CHECK(received_.size() - at_ <= kMaxPacketDigits);
+    KESTRIO_FUZZ_CHECK(rx_.PendingDigits().size() <= kMaxPacketDigits);
   }
 
   const std::string& Received() const { return received_; }
-  const std::vector<Span>& Packets() const { return packets_; }
-  std::string_view Packet(std::size_t i) const {
-    return std::string_view(received_).substr(packets_[i].from, packets_[i].length);
-  }
+  const std::vector<std::string>& Packets() const { return packets_; }
+  std::string_view Packet(std::size_t i) const { return packets_[i]; }
+  const kestrio::Receiver& Rx() const { return rx_; }
   // How many packets come before the first one of unknown kind: those are fixed by the bytes alone.
   std::size_t KnownPrefix() const {
     std::size_t n = 0;
@@ -59,9 +61,10 @@ class Reassembler {
   }
 
  private:
+  kestrio::Receiver rx_{*this};
   std::string received_;
-  std::size_t at_ = 0;
-  std::vector<Span> packets_;
+  std::vector<std::string> packets_;
+  bool replied_ = false;
 };
 
 void CheckPacket(std::string_view packet) {
@@ -96,10 +99,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::uint8_t b = in.Byte();
     chunks.push_back(b == 0 ? 256 : b);
   }
+  const int label = in.Byte() < 64 ? 0 : -1;
   std::string_view stream = in.Rest();
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(stream.data());
 
-  Reassembler chunked;
+  Reassembler chunked(label);
   std::size_t at = 0;
   for (std::size_t i = 0; at < stream.size(); ++i) {
     std::size_t n = std::min(chunks[i % chunks.size()], stream.size() - at);
@@ -107,22 +111,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     at += n;
   }
   // The whole stream in one delivery splits the same way, up to a packet of unknown kind.
-  Reassembler whole;
+  Reassembler whole(label);
   whole.Deliver(bytes, stream.size());
 
-  // Nothing lost or duplicated: the packets are consecutive and end where the kept digits begin.
-  KESTRIO_FUZZ_CHECK(chunked.Received() == whole.Received());
-  std::size_t next = 0;
-  for (std::size_t i = 0; i < chunked.Packets().size(); ++i) {
-    KESTRIO_FUZZ_CHECK(chunked.Packets()[i].from == next);
-    next += chunked.Packets()[i].length;
-    CheckPacket(chunked.Packet(i));
+  // Nothing lost or duplicated: the packets, then the kept digits, are exactly what was received.
+  std::string joined;
+  for (const std::string& p : chunked.Packets()) {
+    CheckPacket(p);
+    joined += p;
   }
-  KESTRIO_FUZZ_CHECK(next <= chunked.Received().size());
+  KESTRIO_FUZZ_CHECK(joined + chunked.Rx().PendingDigits() == chunked.Received());
 
   const std::size_t a = chunked.KnownPrefix();
   const std::size_t b = whole.KnownPrefix();
   for (std::size_t i = 0; i < std::min(a, b); ++i) KESTRIO_FUZZ_CHECK(chunked.Packet(i) == whole.Packet(i));
   if (a == chunked.Packets().size() && b == whole.Packets().size()) KESTRIO_FUZZ_CHECK(a == b);
+
+  // The reply is the first packet carrying the label (or of unknown kind); with none, no reply.
+  std::string expected;
+  for (const std::string& p : chunked.Packets()) {
+    if (label < 0 || !kestrio::IsKnownTcode(kestrio::PacketTcode(p)) || kestrio::PacketLabel(p) == label) {
+      expected = p;
+      break;
+    }
+  }
+  KESTRIO_FUZZ_CHECK(chunked.Rx().Replied() == !expected.empty());
+  if (!expected.empty()) KESTRIO_FUZZ_CHECK(chunked.Rx().LastReply() == expected);
   return 0;
 }

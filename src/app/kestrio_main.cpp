@@ -13,10 +13,12 @@
 #include <cstdio>
 #include <memory>
 
-#include "transport/session.h"
+#include "core/session.h"
 #include "ui/gui_prompter.h"
 #include "ui/main_rules.h"
 #include "ui/main_window.h"
+#include "ui/navigator.h"
+#include "ui/window_context.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -47,11 +49,9 @@ int main(int argc, char** argv) {
 
   kestrio::ui::GuiPrompter prompter;
   kestrio::Session session(prompter, settingsPath);
-  kestrio::ui::FrmMain window(session, prompter);
+  kestrio::ui::FrmMain window(session);
   prompter.SetParent(&window);
-  prompter.SetStatusHook([&window] {
-    if (window.Hooks().openStatusWindow) window.Hooks().openStatusWindow();
-  });
+  prompter.SetStatusHook([&window] { window.Context().Navigate().OpenStatusWindow(); });
   QObject::connect(&window, &kestrio::ui::FrmMain::exitRequested, &app, &QApplication::quit,
                    Qt::QueuedConnection);
 

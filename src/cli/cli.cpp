@@ -12,7 +12,7 @@
 #include "cli/cli_commands.h"
 #include "cli/cli_prompter.h"
 #include "transport/host_address.h"
-#include "transport/session.h"
+#include "core/session.h"
 
 namespace kestrio::cli {
 
@@ -123,20 +123,21 @@ int RunCli(const std::vector<std::string>& argv, const CliEnvironment& env, std:
       logFile.flush();
     });
   }
-  Link& link = session.GetLink();
-  link.SetTimeoutSeconds(args.timeoutSeconds.value_or(Settings::kDefaultTimeout));
-  link.SetHost(*hostField);
+  session.Engine().SetTimeoutSeconds(args.timeoutSeconds.value_or(Settings::kDefaultTimeout));
+  session.SetHost(*hostField);
 
   CliRun run{args, session, ui, out};
   CommandResult result;
-  if (!link.Connect(false)) {
-    ui.Note("Could not connect to: " + *hostField);
+  if (!session.Connect(false)) {
+    // A name that does not resolve has been reported in these words already.
+    const std::string couldNot = "Could not connect to: " + *hostField;
+    if (ui.Messages().empty() || ui.Messages().back() != couldNot) ui.Note(couldNot);
     result.exit = kExitFailed;
   } else {
     result = Dispatch(run, eepromText);
     // The brain's own account of a failure, as the status window would have shown it.
-    if (ui.StatusWanted() && link.IsConnected()) ReportLastError(run, result.json);
-    link.Disconnect();
+    if (ui.StatusWanted() && session.IsConnected()) ReportLastError(run, result.json);
+    session.Disconnect();
   }
   if (logFile.is_open()) {
     session.Log().SetMirror({});

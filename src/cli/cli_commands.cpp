@@ -1,8 +1,8 @@
 #include "cli/cli_commands.h"
 
 #include <iterator>
-#include <sstream>
 
+#include "memmap/address.h"
 #include "memmap/device_commands.h"
 #include "memmap/eeprom_image.h"
 #include "memmap/manual_packet.h"
@@ -16,7 +16,6 @@ namespace kestrio::cli {
 
 namespace {
 
-constexpr std::size_t kLastErrorFields = 4;  // the last four status lines form the "Last Error:" frame
 constexpr char kNoEepromAddress[] =
     "The EEPROM image address could not be found: the brain gave no usable reply at FFFFF0360000.";
 constexpr char kWriteFailed[] = "Write not successful.";
@@ -31,20 +30,18 @@ std::string Trim(const std::string& text) {
   return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
-// The lines of a formatted transfer ("address:data" or "address:rcode") as JSON objects.
-std::string LinesJson(const std::string& text) {
+// A transfer's quadlets as JSON objects: {"address", "data"} per quadlet read, {"address", "rcode"}
+// per refused transaction.
+std::string LinesJson(const MemMapResult& result) {
   std::vector<std::string> items;
-  std::istringstream lines(text);
-  std::string line;
-  while (std::getline(lines, line)) {
-    const auto colon = line.find(':');
-    if (colon == std::string::npos) continue;
-    const std::string value = line.substr(colon + 1);
-    JsonObject o;
-    o.Str("address", line.substr(0, colon));
-    // A quadlet's data has eight digits; an rcode line carries the single rcode digit.
-    o.Str(value.size() == 8 ? "data" : "rcode", value);
-    items.push_back(o.Text());
+  for (const TransferPiece& p : result.pieces) {
+    if (p.rcode != 0) {
+      items.push_back(JsonObject().Str("address", p.address).Str("rcode", ToHex(p.rcode, 1)).Text());
+      continue;
+    }
+    PageAddress at = PageAddress::FromCleaned(p.address);
+    for (std::size_t q = 0; q + 8 <= p.digits.size(); q += 8, at.Advance(4))
+      items.push_back(JsonObject().Str("address", at.Text()).Str("data", p.digits.substr(q, 8)).Text());
   }
   return JsonArray(items);
 }
@@ -59,9 +56,12 @@ CommandResult RunStatus(CliRun& run) {
     return r;
   }
   JsonObject fields;
-  for (const auto& [label, value] : StatusLines(record)) {
-    if (!run.args.json) run.out << label << " " << value << "\n";
-    fields.Str(WithoutColon(label), value);
+  const StatusView view = ShowStatusRecord(record);
+  for (const auto* part : {&view.page, &view.lastError}) {
+    for (const StatusField& f : *part) {
+      if (!run.args.json) run.out << f.label << " " << f.value << "\n";
+      fields.Str(WithoutColon(f.label), f.value);
+    }
   }
   r.json.Raw("fields", fields.Text()).Str("raw", record.raw);
   return r;
@@ -69,13 +69,11 @@ CommandResult RunStatus(CliRun& run) {
 
 CommandResult RunRead(CliRun& run) {
   CommandResult r;
-  std::string offset = run.args.address;
-  std::string none;
   const MemMapResult result =
-      MemMapTransfer(run.session.Engine(), static_cast<double>(run.args.count), offset, none, true, true,
-                     static_cast<double>(run.args.maxBytes));
-  if (!run.args.json) run.out << result.text;
-  r.json.Str("address", offset).Num("count", run.args.count).Raw("lines", LinesJson(result.text));
+      MemMapData(run.session.Engine(), {static_cast<double>(run.args.count), run.args.address, {}, true,
+                                        static_cast<double>(run.args.maxBytes)});
+  if (!run.args.json) run.out << TransferText(result, true);
+  r.json.Str("address", result.offset).Num("count", run.args.count).Raw("lines", LinesJson(result));
   r.json.Num("deviceErrors", result.deviceErrors);
   if (!result.ok()) r.exit = kExitFailed;
   return r;
@@ -83,13 +81,11 @@ CommandResult RunRead(CliRun& run) {
 
 CommandResult RunWrite(CliRun& run) {
   CommandResult r;
-  std::string offset = run.args.address;
-  std::string data = run.args.data;
-  const long bytes = static_cast<long>(data.size() / 2);
+  const long bytes = static_cast<long>(run.args.data.size() / 2);
   const MemMapResult result =
-      MemMapTransfer(run.session.Engine(), static_cast<double>(run.args.count), offset, data, true, true,
-                     static_cast<double>(run.args.maxBytes));
-  r.json.Str("address", offset).Num("bytes", bytes).Num("deviceErrors", result.deviceErrors);
+      MemMapData(run.session.Engine(), {static_cast<double>(run.args.count), run.args.address, run.args.data,
+                                        true, static_cast<double>(run.args.maxBytes)});
+  r.json.Str("address", result.offset).Num("bytes", bytes).Num("deviceErrors", result.deviceErrors);
   if (!result.ok()) {
     // A block write the brain refused reports nothing of its own; the stopped case has said why.
     if (result.deviceErrors > 0) run.ui.Note(kWriteFailed);
@@ -97,15 +93,13 @@ CommandResult RunWrite(CliRun& run) {
     return r;
   }
   if (!run.args.json)
-    run.out << "Wrote " << bytes << (bytes == 1 ? " byte" : " bytes") << " at " << offset << ".\n";
+    run.out << "Wrote " << bytes << (bytes == 1 ? " byte" : " bytes") << " at " << result.offset << ".\n";
   return r;
 }
 
 CommandResult RunCommand(CliRun& run) {
   CommandResult r;
-  Link& link = run.session.GetLink();
-  const bool ok =
-      RunDeviceCommand(run.session.Engine(), run.args.device, [&link] { return link.IsConnected(); });
+  const bool ok = RunDeviceCommand(run.session.Engine(), run.args.device);
   r.json.Str("name", run.args.deviceName).Bool("refused", run.ui.Declined());
   if (!ok) {
     r.exit = kExitFailed;
@@ -124,26 +118,25 @@ CommandResult RunSend(CliRun& run) {
     r.exit = kExitUsage;
     return r;
   }
-  const Outcome outcome = engine.LastOutcome();
-  if (outcome == Outcome::Sent) {
+  const Reply& reply = sent.reply;
+  if (reply.outcome == Outcome::Sent) {
     if (!run.args.json)
       run.out << "Sent " << PacketTypeName(PacketTcode(run.args.packet)) << "; no reply awaited.\n";
     r.json.Bool("replyAwaited", false);
     return r;
   }
-  const bool failed = engine.TransactionFailed();
-  if (outcome == Outcome::Replied) {
+  const bool failed = TransactionFailed(reply, engine.Ui());
+  if (reply.Replied()) {
     ReplyFlags flags;
-    const std::string reply = engine.LastReply();
-    const std::string description = Trim(DescribePacket(reply, flags));
+    const std::string description = Trim(DescribePacket(reply.packet, flags));
     const std::string seconds = Trim(sent.txRxTime);
     if (!run.args.json) {
-      run.out << "Reply:       " << reply << "\n"
+      run.out << "Reply:       " << reply.packet << "\n"
               << "Description: " << description << "\n"
               << "Round trip:  " << seconds << " s\n";
     }
-    r.json.Str("reply", reply).Str("description", description).Str("roundTripSeconds", seconds);
-    r.json.Num("rcode", engine.LastReplyRcode());
+    r.json.Str("reply", reply.packet).Str("description", description).Str("roundTripSeconds", seconds);
+    r.json.Num("rcode", reply.Rcode());
   }
   if (failed) r.exit = kExitFailed;
   return r;
@@ -198,14 +191,12 @@ bool LoadEepromFile(const std::string& file, std::string& text, std::string& err
 
 CommandResult RunEepromStore(CliRun& run, const std::string& text) {
   CommandResult r;
-  Link& link = run.session.GetLink();
   std::string error;
   const auto image = ParseEepromText(text, error);
   r.json.Str("file", run.args.file);
   if (image)
     r.json.Str("address", image->address).Num("records", static_cast<std::int64_t>(image->records.size()));
-  if (!StoreEepromImage(run.session.Engine(), text, static_cast<double>(run.args.maxBytes),
-                        [&link] { return link.IsConnected(); })) {
+  if (!StoreEepromImage(run.session.Engine(), text, static_cast<double>(run.args.maxBytes))) {
     r.json.Bool("refused", run.ui.Declined());
     r.exit = kExitFailed;
     return r;
@@ -245,12 +236,11 @@ CommandResult RunDecode(const CliArgs& args, std::istream& in, std::ostream& out
 void ReportLastError(CliRun& run, JsonObject& json) {
   StatusRecord record;
   if (!ReadStatusArea(run.session.Engine(), record)) return;
-  const auto lines = StatusLines(record);
   JsonObject last;
   run.ui.Note("Last Error:");
-  for (std::size_t i = lines.size() - kLastErrorFields; i < lines.size(); ++i) {
-    run.ui.Note("  " + lines[i].first + " " + lines[i].second);
-    last.Str(WithoutColon(lines[i].first), lines[i].second);
+  for (const StatusField& f : ShowStatusRecord(record).lastError) {
+    run.ui.Note("  " + f.label + " " + f.value);
+    last.Str(WithoutColon(f.label), f.value);
   }
   json.Raw("lastError", last.Text());
 }

@@ -8,7 +8,7 @@
 #include "cli/cli_args.h"
 #include "cli/cli_prompter.h"
 #include "cli/json.h"
-#include "transport/session.h"
+#include "core/session.h"
 
 namespace kestrio::cli {
 

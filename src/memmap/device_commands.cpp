@@ -1,5 +1,6 @@
 #include "memmap/device_commands.h"
 
+#include "protocol/hex.h"
 #include "protocol/packet.h"
 
 namespace kestrio {
@@ -38,9 +39,7 @@ constexpr char kEraseQuestion[] =
 
 }  // namespace
 
-std::string CommandValue(DeviceCommand command) {
-  return "0000000" + std::to_string(static_cast<int>(command));
-}
+std::string CommandValue(DeviceCommand command) { return ToHex(static_cast<std::uint32_t>(command), 8); }
 
 std::string CommandConfirmation(DeviceCommand command) {
   switch (command) {
@@ -63,26 +62,25 @@ std::string CommandConfirmation(DeviceCommand command) {
   }
 }
 
-bool RunDeviceCommand(Engine& engine, DeviceCommand command, const ConnectedFn& connected) {
+Reply SendCommandQuadlet(Engine& engine, DeviceCommand command) {
+  const std::string packet = engine.Builder().BuildWriteQuadRequest(
+      CommandValue(command), memory_map::AddressText(memory_map::kCommand.base));
+  return engine.SendAndAwaitReply(packet, kWriteQuadRequest);
+}
+
+bool RunDeviceCommand(Engine& engine, DeviceCommand command) {
   const CommandWords words = Words(command);
   const std::string question = CommandConfirmation(command);
   if (!question.empty()) {
     if (engine.Ui().Ask(question, false, kWarningTitle) != Answer::Yes) return false;
-    if (connected && !connected()) {
+    if (!engine.IsConnected()) {
       engine.AddMsg(kNotConnectedLog);
       return false;
     }
   }
   if (*words.log != '\0') engine.AddMsg(std::string("\n") + words.log);
-
-  std::string packet = engine.Builder().BuildWriteQuadRequest(CommandValue(command), kCommandQuadletOffset);
-  engine.SendAndAwaitReply(packet, kWriteQuadRequest);
   // A timeout or a missing connection leaves the reply flags clear; it is still no acknowledgement.
-  if (engine.TransactionFailed()) {
-    if (engine.ReplyError()) engine.Ui().ShowStatus();
-    engine.Ui().Message(words.failure, words.title);
-    return false;
-  }
+  if (!JudgeReply(SendCommandQuadlet(engine, command), engine.Ui(), words.failure, words.title)) return false;
   if (*words.success != '\0') engine.Ui().Message(words.success);
   return true;
 }

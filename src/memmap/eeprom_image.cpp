@@ -9,6 +9,7 @@
 #include "memmap/memmap_service.h"
 #include "protocol/convert.h"
 #include "protocol/hex.h"
+#include "protocol/memory_map.h"
 #include "protocol/packet.h"
 
 namespace kestrio {
@@ -65,10 +66,16 @@ bool ReadFailed(Engine& engine, const MemMapResult& r, const std::string& kernel
 
 }  // namespace
 
+std::string EepromProbeAddress() { return memory_map::AddressText(memory_map::kEepromImage.base); }
+
 std::string ProbeEepromAddress(Engine& engine) {
-  engine.SendAndAwaitReply(engine.Builder().BuildReadQuadRequest(kEepromProbeAddress), kReadQuadRequest);
-  if (engine.TransactionFailed()) return engine.ReplyError() ? kEepromFallbackAddress : kEepromUnknownAddress;
-  return kEepromProbeAddress;
+  const Reply reply =
+      engine.SendAndAwaitReply(engine.Builder().BuildReadQuadRequest(EepromProbeAddress()), kReadQuadRequest);
+  if (TransactionFailed(reply, engine.Ui())) {
+    return reply.flags.ReplyError ? memory_map::AddressText(memory_map::kEepromImageOld.base)
+                                  : kEepromUnknownAddress;
+  }
+  return EepromProbeAddress();
 }
 
 EepromReadResult ReadEepromImage(Engine& engine, const std::string& from, double maxBytes,
@@ -81,11 +88,10 @@ EepromReadResult ReadEepromImage(Engine& engine, const std::string& from, double
     return result;
   }
   Say(status, "Reading EEPROM data...");
-  std::string none;
-  MemMapResult first = MemMapTransfer(engine, kFirstPart / 4, offset, none, false, true, maxBytes);
+  MemMapResult first = MemMapData(engine, {kFirstPart / 4, offset, {}, true, maxBytes});
   Say(status, "");
   if (ReadFailed(engine, first, kernelRevision)) return result;
-  std::string image = std::move(first.text);
+  std::string image = first.Data();
   if (image.size() < 8) {
     engine.Ui().Message(kReadFailed);
     return result;
@@ -109,10 +115,10 @@ EepromReadResult ReadEepromImage(Engine& engine, const std::string& from, double
       next.Advance(0x4000);
       std::string restOffset = next.Text();
       Say(status, "Reading EEPROM data...");
-      MemMapResult more = MemMapTransfer(engine, rest, restOffset, none, false, true, maxBytes);
+      MemMapResult more = MemMapData(engine, {rest, restOffset, {}, true, maxBytes});
       Say(status, "");
       if (ReadFailed(engine, more, kernelRevision)) return result;
-      image += more.text;
+      image += more.Data();
     }
     if (image.size() < static_cast<std::size_t>(total * 2)) {
       engine.Ui().Message(kReadFailed);
@@ -153,17 +159,15 @@ std::optional<EepromImage> ParseEepromText(const std::string& text, std::string&
   EepromImage out;
   out.address = line.substr(0, 12);
   out.length = SignedQuad(image.substr(0, 8));
-  if (out.length < 0) return refuse("the image is empty, there is nothing to store");
+  if (out.length < 0) return out;  // an empty image: nothing but the store command
   if (image.size() < 16) return refuse("the image is shorter than its 8-byte header");
   const std::size_t end = 16 + static_cast<std::size_t>(out.length) * 2;
   if (image.size() < end) {
     return refuse("its length field announces " + std::to_string(out.length) + " bytes of records but only " +
                   std::to_string((image.size() - 16) / 2) + " follow");
   }
-  if (image.size() > end) {
-    return refuse("it holds " + std::to_string(image.size() - end) + " digits after the " +
-                  std::to_string(out.length) + " bytes of records its length field announces");
-  }
+  // An older save may carry the read's padding after the records: it is no part of the image.
+  out.ignoredDigits = image.size() - end;
   std::size_t pos = 16;
   while (pos < end) {
     const std::string where = "the record at byte " + std::to_string(pos / 2);
@@ -183,8 +187,7 @@ std::optional<EepromImage> ParseEepromText(const std::string& text, std::string&
   return out;
 }
 
-bool StoreEepromImage(Engine& engine, const std::string& text, double maxBytes, const ConnectedFn& connected,
-                      const StatusFn& status) {
+bool StoreEepromImage(Engine& engine, const std::string& text, double maxBytes, const StatusFn& status) {
   Prompter& ui = engine.Ui();
   if (Trimmed(text).empty()) {
     ui.Message(kNoData);
@@ -195,31 +198,36 @@ bool StoreEepromImage(Engine& engine, const std::string& text, double maxBytes, 
     ui.Message(kBadBlockSize);
     return false;
   }
+  // The question comes before the data is judged, as the window has always asked it.
+  if (ui.Ask(kStoreQuestion, false, "WARNING!!") != Answer::Yes) {
+    ui.Message(kStoreCancelled);
+    return false;
+  }
   std::string error;
   const std::optional<EepromImage> image = ParseEepromText(text, error);
   if (!image) {
     ui.Message(error);
     return false;
   }
-  if (ui.Ask(kStoreQuestion, false, "WARNING!!") != Answer::Yes) {
-    ui.Message(kStoreCancelled);
-    return false;
+  if (image->ignoredDigits > 0) {
+    engine.AddMsg("\nEEPROM data: " + std::to_string(image->ignoredDigits) +
+                  " digits after the image's records are not part of it and were not stored.");
   }
 
   for (const EepromRecord& record : image->records) {
     PageAddress address = PageAddress::FromCleaned(record.address);
     Say(status, "Writing to address: " + record.address);
-    if (connected && !connected()) {
+    if (!engine.IsConnected()) {
       Say(status, "");
       ui.Message(kNoLongerConnected);
       return false;
     }
     for (std::size_t at = 0; at < record.data.size(); at += static_cast<std::size_t>(block) * 2) {
       const std::string chunk = record.data.substr(at, static_cast<std::size_t>(block) * 2);
-      engine.SendAndAwaitReply(engine.Builder().BuildWriteBlockRequest(chunk, address.Text()),
-                               kWriteBlockRequest);
-      if (engine.TransactionFailed()) {
-        if (engine.ReplyError()) ui.ShowStatus();
+      const Reply reply = engine.SendAndAwaitReply(
+          engine.Builder().BuildWriteBlockRequest(chunk, address.Text()), kWriteBlockRequest);
+      if (TransactionFailed(reply, ui)) {
+        if (reply.flags.ReplyError) ui.ShowStatus();
         Say(status, "");
         ui.Message(kErrorInDataFile);
         return false;
@@ -229,14 +237,7 @@ bool StoreEepromImage(Engine& engine, const std::string& text, double maxBytes, 
   }
   Say(status, "");
 
-  engine.SendAndAwaitReply(engine.Builder().BuildWriteQuadRequest(CommandValue(DeviceCommand::StoreToEeprom),
-                                                                  kCommandQuadletOffset),
-                           kWriteQuadRequest);
-  if (engine.TransactionFailed()) {
-    if (engine.ReplyError()) ui.ShowStatus();
-    ui.Message(kStoreFailed);
-    return false;
-  }
+  if (!JudgeReply(SendCommandQuadlet(engine, DeviceCommand::StoreToEeprom), ui, kStoreFailed)) return false;
   ui.Message(kStoreComplete);
   return true;
 }

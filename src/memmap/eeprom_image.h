@@ -18,16 +18,16 @@
 
 namespace kestrio {
 
-inline constexpr char kEepromProbeAddress[] = "FFFFF0360000";
-inline constexpr char kEepromFallbackAddress[] = "FFFFF0370000";
 inline constexpr char kEepromUnknownAddress[] = "???";
 inline constexpr char kRemainingNotShown[] = "<remaining data not shown>";
 
 // Receives the progress text of the window's "Status:" line; "" clears it.
 using StatusFn = std::function<void(const std::string&)>;
 
-// Reads a quadlet at kEepromProbeAddress: kEepromProbeAddress when the brain answers,
-// kEepromFallbackAddress when it refuses with an error, kEepromUnknownAddress when no usable reply came.
+// The address the image is probed at first (the newer kernels' image address).
+std::string EepromProbeAddress();
+// Reads a quadlet at the probe address: that address when the brain answers, the older kernels'
+// address when it refuses with an error, kEepromUnknownAddress when no usable reply came.
 std::string ProbeEepromAddress(Engine& engine);
 
 struct EepromReadResult {
@@ -55,20 +55,24 @@ struct EepromRecord {
 
 struct EepromImage {
   std::string address;  // the 12-digit EEPROM address the text begins with
-  std::int64_t length = 0;
+  std::int64_t length = 0;  // negative: the image is empty
   std::vector<EepromRecord> records;
+  std::size_t ignoredDigits = 0;  // digits after the L bytes of records (an older save's read padding)
 };
 
-// Parses the text of a data file (or of a read) strictly: exactly one line of a 12-digit address,
-// ": ", and an image of hex digits whose records fill exactly L bytes. On refusal `error` says why.
+// Parses the text of a data file (or of a read): one line of a 12-digit address, ": ", and an image of
+// hex digits whose records lie within its L bytes. Digits after those L bytes are ignored (counted in
+// ignoredDigits); an empty image (L negative) has no records. Refused, with `error` saying why, is only
+// what would write wrong bytes: more than one line, no address, a character that is not a hex digit,
+// fewer bytes than L announces, a record running past L.
 std::optional<EepromImage> ParseEepromText(const std::string& text, std::string& error);
 
-// Stores `text` (as ParseEepromText reads it) into the brain: refuses a malformed text before
-// anything is sent, asks the "WARNING!!" question, writes every record in blocks of at most
-// maxBytes, and ends with the store-to-EEPROM command. Stops at the first failure, without the
-// store command. Returns true when everything, the command included, was acknowledged.
-bool StoreEepromImage(Engine& engine, const std::string& text, double maxBytes,
-                      const ConnectedFn& connected = {}, const StatusFn& status = {});
+// Stores `text` (as ParseEepromText reads it) into the brain: asks the "WARNING!!" question, then
+// refuses a malformed text before anything is sent, writes every record in blocks of at most maxBytes
+// (stopping when the connection is gone), and ends with the store-to-EEPROM command. Stops at the
+// first failure, without the store command. Returns true when everything, the command included, was
+// acknowledged.
+bool StoreEepromImage(Engine& engine, const std::string& text, double maxBytes, const StatusFn& status = {});
 
 // Data files. Loading reads the lines, each followed by a line break (a carriage return before it is
 // dropped); a file larger than kMaxDataFileBytes is refused.

@@ -11,41 +11,42 @@ constexpr char kNothingToWrite[] = "There is no hex data to write.";
 
 std::string TooManyText() { return "Too many, max: " + NumberText(kMaxManualQuadlets); }
 
-ManualAccessResult ManualAccess(Engine& engine, bool write, const std::string& countText,
-                                const std::string& address, const std::string& dataText,
-                                const std::string& maxBytesText) {
+ManualAccessResult ManualAccess(Engine& engine, const ManualAccessInput& input) {
   ManualAccessResult out;
-  out.countText = countText;
-  std::string data;
-  double count = 0;
-  if (write) {
-    data = StrippedHex(dataText);
-    const std::size_t quadlets = (data.size() + 7) / 8;
+  out.countText = input.count;
+  TransferRequest request;
+  request.offset = input.address;
+  request.blockMode = true;
+  request.maxBytes = LeadingNumber(input.maxBytes).value_or(0);
+  if (input.write) {
+    request.data = StrippedHex(input.data);
+    const std::size_t quadlets = (request.data.size() + 7) / 8;
     out.countText = std::to_string(quadlets);
-    if (data.empty()) {
-      engine.Ui().Message(kNothingToWrite);
-      out.transfer.stopped = true;
-      return out;
-    }
-    if (quadlets > static_cast<std::size_t>(kMaxManualQuadlets)) {
+    std::string refusal;
+    if (request.data.empty()) {
+      refusal = kNothingToWrite;
+    } else if (quadlets > static_cast<std::size_t>(kMaxManualQuadlets)) {
       // Writing only the first part would leave the brain half-configured without the operator noticing.
-      engine.Ui().Message(TooManyText());
-      out.transfer.stopped = true;
+      refusal = TooManyText();
+    }
+    if (!refusal.empty()) {
+      engine.Ui().Message(refusal);
+      out.refused = true;
+      out.transfer.stopped = out.transfer.refused = true;
       return out;
     }
-    count = static_cast<double>(quadlets);
+    request.count = static_cast<double>(quadlets);
   } else {
-    count = LeadingNumber(countText).value_or(0);
-    if (count > kMaxManualQuadlets) {
+    request.count = LeadingNumber(input.count).value_or(0);
+    if (request.count > kMaxManualQuadlets) {
       engine.Ui().Message(TooManyText());
       out.countText = std::to_string(kMaxManualQuadlets);
-      count = kMaxManualQuadlets;
+      request.count = kMaxManualQuadlets;
     }
   }
-  std::string offset = address;
-  const double maxBytes = LeadingNumber(maxBytesText).value_or(0);
-  out.transfer = MemMapTransfer(engine, count, offset, data, true, true, maxBytes);
-  out.dataText = out.transfer.text;
+  out.transfer = MemMapData(engine, request);
+  out.refused = out.transfer.refused;
+  if (!out.refused) out.dataText = TransferText(out.transfer, true);
   return out;
 }
 

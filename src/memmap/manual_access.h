@@ -1,6 +1,6 @@
 #pragma once
-// The memory-map window's manual Read/Write: the count box and data box as typed in, turned into one
-// MemMapTransfer (formatted lines, block transactions) and the boxes' texts afterwards.
+// The memory-map window's manual Read/Write: the count box and data box as typed, turned into one
+// transfer in block transactions, and what the boxes show afterwards.
 #include <string>
 
 #include "memmap/memmap_service.h"
@@ -11,20 +11,26 @@ namespace kestrio {
 // The most quadlets one manual access carries.
 inline constexpr int kMaxManualQuadlets = 4096;
 
+// The window's boxes as typed.
+struct ManualAccessInput {
+  bool write = false;
+  std::string count;     // quadlets to read, decimal (its leading number)
+  std::string address;   // start address, hex
+  std::string data;      // hex digits to write; anything else is ignored
+  std::string maxBytes;  // the largest block, decimal bytes
+};
+
 struct ManualAccessResult {
   std::string countText;  // what the count box shows afterwards
-  std::string dataText;   // what the data box shows afterwards: read lines, or "" after a write
+  bool refused = false;   // the input was refused before anything was sent: the data box stays as typed
+  std::string dataText;   // otherwise what the data box shows: read lines, or "" after a write
   MemMapResult transfer;
 };
 
-// write false: reads the count box's leading number of quadlets at `address` (a count above
-// kMaxManualQuadlets says "Too many, max: " and reads that many). write true: writes the hex digits
-// of `dataText` (anything else is ignored); the count is the digits / 8 rounded up. A write longer
-// than kMaxManualQuadlets is refused whole rather than cut short. maxBytesText: the largest block in
-// decimal bytes.
-ManualAccessResult ManualAccess(Engine& engine, bool write, const std::string& countText,
-                                const std::string& address, const std::string& dataText,
-                                const std::string& maxBytesText);
+// A read reads `count` quadlets (above kMaxManualQuadlets: "Too many, max: ", and that many are read).
+// A write's count is its digits / 8 rounded up; a write longer than kMaxManualQuadlets is refused
+// whole rather than cut short.
+ManualAccessResult ManualAccess(Engine& engine, const ManualAccessInput& input);
 
 // The "Too many, max: " message for kMaxManualQuadlets.
 std::string TooManyText();

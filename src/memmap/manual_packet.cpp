@@ -3,6 +3,7 @@
 #include "protocol/convert.h"
 #include "protocol/hex.h"
 #include "protocol/packet.h"
+#include "protocol/reply.h"
 
 namespace kestrio {
 
@@ -45,10 +46,10 @@ ManualSendResult SendManualPacket(Engine& engine, const std::string& text) {
   if (std::optional<std::string> why = CheckManualPacket(text)) {
     engine.Ui().Message(*why);
   } else if (const int tcode = PacketTcode(text); IsKnownTcode(tcode)) {
-    engine.SendAndAwaitReply(text, tcode);
+    result.reply = engine.SendAndAwaitReply(text, tcode);
     result.sent = true;
   }
-  result.txRxTime = engine.TxRxTime();
+  result.txRxTime = FormatTxRxTime(result.reply.seconds);
   return result;
 }
 

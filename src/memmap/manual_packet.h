@@ -26,7 +26,8 @@ std::optional<std::string> CheckManualPacket(const std::string& text);
 
 struct ManualSendResult {
   bool sent = false;     // the packet went to the engine
-  std::string txRxTime;  // the engine's round-trip time, for the main window's footer
+  Reply reply;           // how it went
+  std::string txRxTime;  // the round-trip time, for the main window's footer
 };
 
 // Send String: a text that is not a whole hex packet is refused with a message; a packet whose

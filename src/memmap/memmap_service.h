@@ -1,13 +1,15 @@
 #pragma once
-// The general memory-map transfer: a start address, a number of quadlets and, for a write, the
-// data; performed as quadlet or block transactions through the engine and returned as text.
+// The general memory-map transfer: a start address, a number of quadlets and, for a write, the data;
+// performed as quadlet or block transactions through the engine and returned as pieces (what each
+// transaction read, wrote or was refused), which TransferText turns into the program's text.
 // Addresses and data are hex-digit text; byte counts are decimal bytes.
 //
 // Failure behaviour: a transaction the brain answers with a non-zero rcode does not stop the
-// transfer (its line reports the rcode, and the status window is opened). A transaction that gets
+// transfer (its piece carries the rcode, and the status window is opened). A transaction that gets
 // no usable reply (timeout, no connection, busy engine, malformed reply) ends the transfer, because
 // carrying on would report the previous reply's data as this address's data.
 #include <string>
+#include <vector>
 
 #include "transport/engine.h"
 
@@ -27,34 +29,51 @@ enum class TransferError : int {
   OutOfMemory = 7,
 };
 
-// One transfer's text and how it ended.
-struct MemMapResult {
-  std::string text;
-  int deviceErrors = 0;  // transactions answered with a non-zero rcode (their lines are in the text)
-  bool stopped = false;  // ended early: refused arguments, no usable reply, or StopRequested
-  bool ok() const { return deviceErrors == 0 && !stopped; }
+struct TransferRequest {
+  double count = 0;       // quadlets (a fraction is dropped)
+  std::string offset;     // start address; blanks and other separators are ignored
+  std::string data;       // empty for a read, else the hex digits to write
+  bool blockMode = false; // always use block transactions
+  double maxBytes = 1000; // the largest block: at least 4, used in whole quadlets, at most 65532
 };
 
-// The most quadlets one transfer may carry: one 64 KiB page; more would wrap onto addresses
-// the transfer has already visited.
+// What one transaction of a transfer did.
+struct TransferPiece {
+  bool block = false;   // a block transaction (else one quadlet)
+  std::string address;  // where it starts, 12 digits
+  int quadlet = 0;      // quadlet transactions: the quadlet's number, from 1
+  std::string digits;   // the data read: 8 digits a quadlet, 2 a byte of a block; empty for writes
+  int rcode = 0;        // non-zero: the brain refused the transaction
+  bool write = false;
+};
+
+struct MemMapResult {
+  std::string offset;  // the start address as cleaned
+  std::vector<TransferPiece> pieces;
+  int deviceErrors = 0;  // transactions answered with a non-zero rcode
+  bool stopped = false;  // ended early: refused arguments, no usable reply, or StopRequested
+  bool refused = false;  // the arguments were refused: nothing was sent
+  bool ok() const { return deviceErrors == 0 && !stopped; }
+  // The data digits read, joined.
+  std::string Data() const;
+};
+
+// The most quadlets one transfer may carry: one 64 KiB page; more would wrap onto addresses the
+// transfer has already visited.
 inline constexpr double kMaxTransferQuadlets = 16384;
 
-// count: quadlets (a fraction is dropped); offset: cleaned in place by StripNonHex; data: empty for a
-// read, else hex digits (cleaned in place; the write consumes it); formatted: one line per quadlet
-// with its address; blockMode: always use block transactions; maxBytes: the largest block (at least
-// 4; used in whole quadlets, at most 65532).
-MemMapResult MemMapTransfer(Engine& engine, double count, std::string& offset, std::string& data,
-                            bool formatted, bool blockMode, double maxBytes);
-
-// MemMapTransfer's text alone.
-std::string MemMapData(Engine& engine, double count, std::string& offset, std::string& data, bool formatted,
-                       bool blockMode, double maxBytes);
+MemMapResult MemMapData(Engine& engine, const TransferRequest& request);
 
 // One block transaction: with empty data a read of byteCount bytes, otherwise a write of the data.
-MemMapResult MemMapBlockTransfer(Engine& engine, const std::string& offset, bool formatted, long byteCount,
-                                 const std::string& data);
-std::string MemMapBlock(Engine& engine, const std::string& offset, bool formatted, long byteCount,
-                        const std::string& data);
+// A read pads the offset on the right to 12 digits, a write on the left; a refusal names the offset
+// as passed.
+MemMapResult MemMapBlock(Engine& engine, const std::string& offset, long byteCount, const std::string& data);
+
+// The transfer as the program shows it. formatted: one line per quadlet with its address
+// ("FFFFF0300000:01020304" for blocks, "FFFFF0300000: 01020304" for quadlets, "quad  1 ok" for
+// quadlet writes, "rcode  2:7" for a refused quadlet); otherwise the bare digits. A refused block
+// shows its address, ":" and the rcode. Block writes show nothing.
+std::string TransferText(const MemMapResult& result, bool formatted);
 
 // maxBytes as a usable block size in bytes (a multiple of 4, 4 to 65532), or 0 when it is below 4
 // or not a number.

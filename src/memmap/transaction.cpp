@@ -7,44 +7,52 @@ namespace kestrio::detail {
 
 namespace {
 
-Step Judge(Engine& engine, int expectTcode, std::size_t needDigits) {
-  switch (engine.LastOutcome()) {
+Step Classify(Reply reply, int expectTcode, std::size_t needDigits) {
+  Step step;
+  switch (reply.outcome) {
     case Outcome::Replied:
       break;
     case Outcome::TimedOut:
-      return {Judgement::Unusable, TransferError::NoReply, 0};
+      step.judgement = Judgement::Unusable;
+      step.error = TransferError::NoReply;
+      return step;
     case Outcome::NotConnected:
-      return {Judgement::Unusable, TransferError::NotConnected, 0};
+      step.judgement = Judgement::Unusable;
+      step.error = TransferError::NotConnected;
+      return step;
     case Outcome::Refused:
-      return {Judgement::Unusable, TransferError::EngineBusy, 0};
+      step.judgement = Judgement::Unusable;
+      step.error = TransferError::EngineBusy;
+      return step;
     case Outcome::Empty:
-      return {Judgement::Unusable, TransferError::RequestRejected, 0};
+      step.judgement = Judgement::Unusable;
+      step.error = TransferError::RequestRejected;
+      return step;
     case Outcome::Sent:
-      return {Judgement::Unusable, TransferError::MalformedReply, 0};
+      step.judgement = Judgement::Unusable;
+      step.error = TransferError::MalformedReply;
+      return step;
   }
-  if (engine.UnknownReply()) return {Judgement::Unusable, TransferError::MalformedReply, 0};
-
-  const std::string& reply = engine.LastReply();
-  const int kind = PacketTcode(reply);
-  if (reply.size() >= 24 && IsResponseTcode(kind) && engine.LastReplyRcode() != 0) {
-    return {Judgement::DeviceError, TransferError::NoReply, engine.LastReplyRcode()};
+  if (reply.flags.UnknownReply) {
+    step.judgement = Judgement::Unusable;
+    step.error = TransferError::MalformedReply;
+  } else if (reply.DeviceError()) {
+    step.judgement = Judgement::DeviceError;
+    step.rcode = reply.Rcode();
+  } else if (reply.Tcode() != expectTcode || reply.packet.size() < needDigits || reply.packet.size() < 24) {
+    step.judgement = Judgement::Unusable;
+    step.error = TransferError::MalformedReply;
   }
-  if (kind != expectTcode || reply.size() < needDigits || reply.size() < 24) {
-    return {Judgement::Unusable, TransferError::MalformedReply, 0};
-  }
-  return {};
+  step.reply = std::move(reply);
+  return step;
 }
 
 }  // namespace
 
 Step Transact(Engine& engine, const std::string& packet, int tcode, int expectTcode, std::size_t needDigits) {
-  engine.SendAndAwaitReply(packet, tcode);
-  const bool failed = engine.ReplyFailed();  // reports an unknown packet itself
-  // Judged before the status window opens: opening it reads the status area through the same
-  // engine, which replaces LastReply and the flags.
-  const Step step = Judge(engine, expectTcode, needDigits);
-  if (failed && engine.ReplyError()) engine.Ui().ShowStatus();
-  return step;
+  Reply reply = engine.SendAndAwaitReply(packet, tcode);
+  JudgeReply(reply, engine.Ui());
+  return Classify(std::move(reply), expectTcode, needDigits);
 }
 
 std::string TransferErrorText(TransferError error) {

@@ -1,11 +1,12 @@
 #pragma once
-// One request through the engine and the judgement of its reply, shared by the memory-map
-// services: the status window is opened when the brain reports an error, and a reply that is
-// missing or malformed is told apart from one that carries an rcode.
+// One request through the engine and the judgement of its reply, shared by the memory-map transfers:
+// the program's rules apply (JudgeReply), and a reply that is missing or malformed is told apart
+// from one the brain refused with an rcode.
 #include <cstddef>
 #include <string>
 
 #include "memmap/memmap_service.h"
+#include "protocol/reply.h"
 #include "transport/engine.h"
 
 namespace kestrio::detail {
@@ -16,6 +17,7 @@ struct Step {
   Judgement judgement = Judgement::Good;
   TransferError error = TransferError::NoReply;  // meaningful when Unusable
   int rcode = 0;                                 // meaningful when DeviceError
+  Reply reply;
 };
 
 // Sends `packet` and judges the reply: it must be of kind `expectTcode` and at least `needDigits`

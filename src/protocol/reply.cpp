@@ -1,5 +1,7 @@
 #include "protocol/reply.h"
 
+#include <cstdio>
+
 #include "protocol/hex.h"
 
 namespace kestrio {
@@ -82,10 +84,22 @@ PayloadReader Reply::Block() const {
   return data ? PayloadReader(*data) : PayloadReader();
 }
 
+std::string FormatTxRxTime(double seconds) {
+  if (!(seconds >= 0)) seconds = 0;
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.4f", seconds);
+  std::string text = buffer;
+  if (text.size() < 10) return std::string(10 - text.size(), ' ') + text;
+  return text.substr(0, 10);
+}
+
+bool TransactionFailed(const Reply& reply, Prompter& ui) {
+  const bool failed = ReplyFailed(reply.flags, ui);  // reports an unknown packet itself
+  return failed || (reply.outcome != Outcome::Replied && reply.outcome != Outcome::Sent);
+}
+
 bool JudgeReply(const Reply& reply, Prompter& ui, std::string_view failureText, std::string_view title) {
-  bool failed = ReplyFailed(reply.flags, ui);  // reports an unknown packet itself
-  if (reply.outcome != Outcome::Replied && reply.outcome != Outcome::Sent) failed = true;
-  if (!failed) return true;
+  if (!TransactionFailed(reply, ui)) return true;
   if (reply.flags.ReplyError) ui.ShowStatus();
   if (!failureText.empty()) ui.Message(std::string(failureText), std::string(title));
   return false;

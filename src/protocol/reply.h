@@ -67,6 +67,14 @@ struct Reply {
   PayloadReader Block() const;
 };
 
+// True when the transaction failed: the reply flags say so (an unknown packet is reported here,
+// "Unrecognized Data Received from Ethernet device."), or no reply came at all (the engine has said
+// why). A response-kind send that awaits nothing has not failed.
+bool TransactionFailed(const Reply& reply, Prompter& ui);
+
+// `seconds` as the footer shows it: "###0.0000" right-aligned in exactly ten characters ("    0.0123").
+std::string FormatTxRxTime(double seconds);
+
 // The program's rules for a transaction that went wrong, in one place: an unknown packet is
 // reported ("Unrecognized Data Received from Ethernet device."), a brain error (ReplyError) opens
 // the status window, and a reply that never came counts as a failure (the engine has said why).

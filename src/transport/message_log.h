@@ -7,9 +7,11 @@
 #include <functional>
 #include <string>
 
+#include "transport/log_sink.h"
+
 namespace kestrio {
 
-class MessageLog : public QObject {
+class MessageLog : public QObject, public LogSink {
   Q_OBJECT
 
  public:
@@ -22,7 +24,7 @@ class MessageLog : public QObject {
   // plus the text's length is at most kMaxChars; otherwise the whole log becomes `text`. The caret
   // then moves to the end so the newest text is in view. Text is UTF-8; lengths count QChars (UTF-16
   // units), as the window counts them.
-  void AddMsg(const std::string& text);
+  void AddMsg(const std::string& text) override;
 
   // The log is kept as UTF-8 and becomes a QString only for a listener or a caller of Text(): every
   // packet passes through here, and a program without a window has no use for the conversion.

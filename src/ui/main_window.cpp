@@ -16,29 +16,34 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
-#include "transport/session.h"
+#include "core/session.h"
 #include "ui/main_rules.h"
-#include "ui/manual_window.h"
-#include "ui/memory_map_window.h"
-#include "ui/packet_decoder_window.h"
-#include "ui/status_window.h"
+#include "ui/navigator.h"
+#include "ui/window_context.h"
 
 namespace kestrio::ui {
 
-FrmMain::FrmMain(Session& session, Prompter& prompter, QWidget* parent)
-    : QMainWindow(parent), session_(session), prompter_(prompter) {
+FrmMain::FrmMain(Session& session, QWidget* parent)
+    : QMainWindow(parent), prompter_(session.Ui()), context_(std::make_unique<WindowContext>(session)) {
   setObjectName("frmMain");
   setWindowTitle(kAppTitle);
+  navigator_ = std::make_unique<MainNavigator>(this, *context_);
+  SetNavigator(navigator_.get());
   BuildWidgets();
   BuildMenus();
   WireSession();
-  hooks_.openStatusWindow = [this] { OpenStatusWindow(); };
-  hooks_.openMemoryMapWindow = [this] { OpenMemoryMapWindow(); };
-  hooks_.openManualPackets = [this] { OpenManualPackets(); };
+  navigator_->SetTxRxTimeSink([this](const QString& text) { lblTXRXTime->setText(text); });
   // Start-up: the session has read the settings; the host field shows the last host used.
-  txtRemoteHost->setText(QString::fromStdString(session_.GetLink().Host()));
+  txtRemoteHost->setText(QString::fromStdString(context_->Host()));
   resize(640, 480);
 }
+
+void FrmMain::SetNavigator(Navigator* navigator) {
+  nav_ = navigator;
+  context_->SetNavigator(*navigator);
+}
+
+Navigator& FrmMain::Nav() { return *nav_; }
 
 FrmMain::~FrmMain() = default;
 
@@ -103,7 +108,7 @@ void FrmMain::BuildWidgets() {
   connect(cmdReadWrite, &QPushButton::clicked, this, &FrmMain::cmdReadWrite_Click);
   connect(cmdDisconnect, &QPushButton::clicked, this, &FrmMain::cmdDisconnect_Click);
   connect(txtRemoteHost, &QLineEdit::returnPressed, this, &FrmMain::cmdConnect_Click);
-  connect(txtRemoteHost, &QLineEdit::textChanged, this, &FrmMain::PushHostToLink);
+  connect(txtRemoteHost, &QLineEdit::textChanged, this, &FrmMain::PushHost);
 }
 
 void FrmMain::BuildMenus() {
@@ -131,18 +136,18 @@ void FrmMain::BuildMenus() {
 }
 
 void FrmMain::WireSession() {
-  MessageLog& log = session_.Log();
-  Link& link = session_.GetLink();
+  MessageLog& log = context_->Log();
+  RequestEngine& engine = context_->Engine();
   // A window opened after some logging shows what is already there.
   OnLogReplaced(log.Text());
   connect(&log, &MessageLog::appended, this, &FrmMain::OnLogAppended);
   connect(&log, &MessageLog::replaced, this, &FrmMain::OnLogReplaced);
   connect(txtMsgBox, &QPlainTextEdit::cursorPositionChanged, this, &FrmMain::OnLogCaretMoved);
   connect(txtMsgBox, &QPlainTextEdit::selectionChanged, this, &FrmMain::OnLogSelection);
-  connect(&link, &Link::beep, this, [] { QApplication::beep(); });
-  connect(&link, &Link::busyChanged, this, &FrmMain::OnBusyChanged);
-  connect(&link, &Link::txRxTimeChanged, lblTXRXTime, &QLabel::setText);
-  OnBusyChanged(link.Busy());
+  connect(&engine, &RequestEngine::beep, this, [] { QApplication::beep(); });
+  connect(&engine, &RequestEngine::busyChanged, this, &FrmMain::OnBusyChanged);
+  connect(&engine, &RequestEngine::txRxTimeChanged, lblTXRXTime, &QLabel::setText);
+  OnBusyChanged(engine.Busy());
 }
 
 // --- Message log view ---
@@ -176,7 +181,7 @@ void FrmMain::OnLogCaretMoved() {
   // Only the operator's clicks and keys move the model's caret; the model already put it at the end
   // after its own changes.
   if (mirroring_) return;
-  session_.Log().SetCaret(txtMsgBox->textCursor().position());
+  context_->Log().SetCaret(txtMsgBox->textCursor().position());
 }
 
 void FrmMain::OnLogSelection() {
@@ -185,12 +190,7 @@ void FrmMain::OnLogSelection() {
   QString selected = txtMsgBox->textCursor().selectedText();
   selected.replace(QChar::ParagraphSeparator, '\n');
   const auto text = SelectionToDecode(autoParsingOn_, selected.toStdString());
-  if (text) PacketDecoder()->ShowPacket(QString::fromStdString(*text));
-}
-
-FrmPacketDecoder* FrmMain::PacketDecoder() {
-  if (!decoder_) decoder_ = new FrmPacketDecoder(this);
-  return decoder_;
+  if (text) Nav().ShowPacket(QString::fromStdString(*text));
 }
 
 // --- Busy state ---
@@ -209,53 +209,46 @@ void FrmMain::OnBusyChanged(bool busy) {
 
 // --- Buttons ---
 
-void FrmMain::PushHostToLink() { session_.GetLink().SetHost(txtRemoteHost->text().toStdString()); }
+void FrmMain::PushHost() { context_->SetHost(txtRemoteHost->text().toStdString()); }
 
 bool FrmMain::RequireConnection() {
-  if (session_.GetLink().IsConnected()) return true;
+  if (context_->IsConnected()) return true;
   prompter_.Message(kNotConnected);
   return false;
 }
 
-void FrmMain::Call(const std::function<void()>& hook) {
-  if (hook) hook();
-}
-
 void FrmMain::cmdConnect_Click() {
-  if (session_.GetLink().Busy()) return;
-  PushHostToLink();
-  session_.GetLink().Connect(true);
+  if (context_->Engine().Busy()) return;
+  PushHost();
+  context_->Connect(true);
 }
 
 void FrmMain::cmdConfigure_Click() {
-  Call(hooks_.closePointsWindow);
-  if (!RequireConnection()) return;
-  if (hooks_.openPointsWindow) hooks_.openPointsWindow(true);
+  Nav().ClosePointsWindow();
+  if (RequireConnection()) Nav().OpenPointsWindow(true);
 }
 
 void FrmMain::cmdReadWrite_Click() {
-  Call(hooks_.closePointsWindow);
-  if (!RequireConnection()) return;
-  if (hooks_.openPointsWindow) hooks_.openPointsWindow(false);
+  Nav().ClosePointsWindow();
+  if (RequireConnection()) Nav().OpenPointsWindow(false);
 }
 
-void FrmMain::cmdDisconnect_Click() { session_.GetLink().Disconnect(); }
+void FrmMain::cmdDisconnect_Click() { context_->Disconnect(); }
 
 // --- Menus ---
 
 void FrmMain::mnuViewStatus_Click() {
-  if (RequireConnection()) Call(hooks_.openStatusWindow);
+  if (RequireConnection()) Nav().OpenStatusWindow();
 }
 
 void FrmMain::mnuMemoryMap_Click() {
-  if (RequireConnection()) Call(hooks_.openMemoryMapWindow);
+  if (RequireConnection()) Nav().OpenMemoryMapWindow();
 }
 
-void FrmMain::mnuSendPackets_Click() { Call(hooks_.openManualPackets); }
+void FrmMain::mnuSendPackets_Click() { Nav().OpenManualPackets(); }
 
 void FrmMain::mnuSetTimeout_Click() {
-  Link& link = session_.GetLink();
-  const int current = link.TimeoutSeconds();
+  const int current = context_->TimeoutSeconds();
   const std::optional<std::string> answer =
       prompter_.Input(TimeoutPrompt(current), kTimeoutTitle, std::to_string(current));
   if (!answer) return;
@@ -265,8 +258,7 @@ void FrmMain::mnuSetTimeout_Click() {
     return;
   }
   if (!decision.value) return;
-  link.SetTimeoutSeconds(*decision.value);
-  session_.SettingsStore().SetDefaultTimeout(*decision.value);
+  context_->SetTimeoutSeconds(*decision.value);
 }
 
 void FrmMain::mnuAutoParsing_Click() {
@@ -277,10 +269,9 @@ void FrmMain::mnuAutoParsing_Click() {
 }
 
 void FrmMain::mnuConfigureEvents_Click() {
-  Link& link = session_.GetLink();
   workingOffLine_ = false;
-  if (link.IsConnected()) {
-    Call(hooks_.openDownloadWindow);
+  if (context_->IsConnected()) {
+    Nav().OpenDownloadWindow();
   } else {
     const std::string host = txtRemoteHost->text().toStdString();
     const Answer connectAnswer = prompter_.Ask(AttemptToConnectQuestion(host), true);
@@ -288,20 +279,20 @@ void FrmMain::mnuConfigureEvents_Click() {
     if (connectAnswer == Answer::Yes) {
       cmdConnect_Click();
       QCoreApplication::processEvents();
-      if (!link.IsConnected()) prompter_.Message(CouldNotConnectTo(host));
+      if (!context_->IsConnected()) prompter_.Message(CouldNotConnectTo(host));
     }
-    if (link.IsConnected()) {
-      Call(hooks_.openDownloadWindow);
+    if (context_->IsConnected()) {
+      Nav().OpenDownloadWindow();
     } else {
       const Answer offLine = prompter_.Ask(kWorkOffLineQuestion, true);
       if (offLine == Answer::Cancel) return;
       if (offLine == Answer::Yes) {
         workingOffLine_ = true;
-        Call(hooks_.openConfigurationWindow);
+        Nav().OpenConfigurationWindow();
       }
     }
   }
-  Call(hooks_.resetEventStates);
+  Nav().ResetEventStates();
 }
 
 void FrmMain::mnuHelp_Click() { prompter_.Message(HelpText(), kHelpTitle); }
@@ -320,11 +311,8 @@ void FrmMain::mnuExit_Click() { close(); }
 void FrmMain::closeEvent(QCloseEvent* event) {
   if (!closing_) {
     closing_ = true;
-    session_.GetLink().Disconnect();
-    if (decoder_) decoder_->close();
-    for (QWidget* w :
-         {static_cast<QWidget*>(status_), static_cast<QWidget*>(memoryMap_), static_cast<QWidget*>(manual_)})
-      if (w) w->close();
+    context_->Disconnect();
+    navigator_->CloseAll();
     emit exitRequested();
   }
   event->accept();
@@ -338,50 +326,9 @@ QAction* FrmMain::AddOptionPageEntry(const QString& caption, std::function<void(
   });
   mnuAdvanced->insertAction(mnuOptionPagesEnd, action);
   mnuOptionPagesEnd->setVisible(true);
-  action->setEnabled(!session_.GetLink().Busy());
+  action->setEnabled(!context_->Engine().Busy());
   ++optionPageEntries_;
   return action;
-}
-
-namespace {
-
-void BringToFront(QWidget* w) {
-  w->show();
-  w->setWindowState(w->windowState() & ~Qt::WindowMinimized);
-  w->raise();
-  w->activateWindow();
-}
-
-}  // namespace
-
-FrmStatus* FrmMain::StatusWindow() const { return status_; }
-FrmMemoryMap* FrmMain::MemoryMapWindow() const { return memoryMap_; }
-FrmManual* FrmMain::ManualWindow() const { return manual_; }
-
-void FrmMain::OpenStatusWindow() {
-  if (!status_) {
-    status_ = new FrmStatus(session_, statusRecord_, this);
-    status_->Load();
-  }
-  BringToFront(status_);
-}
-
-void FrmMain::OpenMemoryMapWindow() {
-  if (!memoryMap_) {
-    memoryMap_ = new FrmMemoryMap(session_, statusRecord_, this);
-    memoryMap_->Load();
-  }
-  BringToFront(memoryMap_);
-}
-
-void FrmMain::OpenManualPackets() {
-  if (!manual_) {
-    FrmManual::Outputs outputs;
-    outputs.showPacket = [this](const QString& packet) { PacketDecoder()->ShowPacket(packet); };
-    outputs.showTxRxTime = [this](const QString& text) { lblTXRXTime->setText(text); };
-    manual_ = new FrmManual(session_, std::move(outputs), this);
-  }
-  BringToFront(manual_);
 }
 
 void FrmMain::SetDemoTarget(const QString& host, quint16 port) {

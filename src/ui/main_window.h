@@ -1,13 +1,10 @@
 #pragma once
-// frmMain: the program's main window. It holds the host field, the step buttons, the message log
-// and the menus, and hands every operation to the session's Link. Other windows plug in through
-// MainWindowHooks; the status, memory-map and manual packet hooks open this window's own tool windows
-// by default, the rest do nothing until set.
+// frmMain: the program's main window. It holds the host field, the step buttons, the message log and
+// the menus; it connects through the session and opens every other window through its navigator.
 #include <QMainWindow>
-#include <QPointer>
 #include <functional>
+#include <memory>
 
-#include "memmap/status_service.h"
 #include "protocol/prompter.h"
 
 class QAction;
@@ -24,23 +21,9 @@ class Session;
 
 namespace kestrio::ui {
 
-class FrmPacketDecoder;
-class FrmStatus;
-class FrmMemoryMap;
-class FrmManual;
-
-// What the main window opens; a test or main() may point any of them elsewhere.
-struct MainWindowHooks {
-  std::function<void()> closePointsWindow;
-  std::function<void(bool configureMode)> openPointsWindow;  // CONFIGURE (true), READ/WRITE (false)
-  std::function<void()> openStatusWindow;                    // View Status..., and the prompter's ShowStatus
-  std::function<void()> openMemoryMapWindow;                 // Read/Write Memory Map...
-  std::function<void()> openManualPackets;                   // Send Packets Manually...
-  std::function<void()> openDownloadWindow;                  // Configure Events/Timers when connected (modal)
-  std::function<void()> openConfigurationWindow;             // ... when working off-line (modal)
-  // After the configuration windows close: every digital event and timer back to "no state".
-  std::function<void()> resetEventStates;
-};
+class MainNavigator;
+class Navigator;
+class WindowContext;
 
 class FrmMain : public QMainWindow {
   Q_OBJECT
@@ -48,10 +31,13 @@ class FrmMain : public QMainWindow {
  public:
   static constexpr int kMaxOptionPageEntries = 20;
 
-  FrmMain(Session& session, Prompter& prompter, QWidget* parent = nullptr);
+  explicit FrmMain(Session& session, QWidget* parent = nullptr);
   ~FrmMain() override;
 
-  MainWindowHooks& Hooks() { return hooks_; }
+  // Opens the other windows; a test may put its own navigator in place.
+  MainNavigator& Windows() { return *navigator_; }
+  void SetNavigator(Navigator* navigator);
+  WindowContext& Context() { return *context_; }
 
   // Adds an option-page entry to the Advanced menu, above its fixed entries. Returns nullptr once
   // the menu holds kMaxOptionPageEntries of them.
@@ -59,22 +45,9 @@ class FrmMain : public QMainWindow {
 
   bool AutoParsingOn() const { return autoParsingOn_; }
   bool WorkingOffLine() const { return workingOffLine_; }
-  FrmPacketDecoder* PacketDecoder();  // created on first use
 
   // Sets the title to the demo caption and the host field to the embedded simulator.
   void SetDemoTarget(const QString& host, quint16 port);
-
-  // The tool windows the hooks open by default. An open window is only brought to the front (the
-  // status window is not read again); a closed one is created and loaded.
-  void OpenStatusWindow();
-  void OpenMemoryMapWindow();
-  void OpenManualPackets();
-  // The open windows, or nullptr.
-  FrmStatus* StatusWindow() const;
-  FrmMemoryMap* MemoryMapWindow() const;
-  FrmManual* ManualWindow() const;
-  // The brain's status as last read; every status read overwrites it.
-  StatusRecord& Status() { return statusRecord_; }
 
  signals:
   // The window was closed or Exit chosen: the program ends.
@@ -110,12 +83,13 @@ class FrmMain : public QMainWindow {
   void OnBusyChanged(bool busy);
   // True when connected; otherwise tells the operator and returns false.
   bool RequireConnection();
-  void PushHostToLink();
-  void Call(const std::function<void()>& hook);
+  void PushHost();
+  Navigator& Nav();
 
-  Session& session_;
   Prompter& prompter_;
-  MainWindowHooks hooks_;
+  std::unique_ptr<MainNavigator> navigator_;
+  std::unique_ptr<WindowContext> context_;
+  Navigator* nav_ = nullptr;  // the navigator in use
   bool autoParsingOn_ = false;
   bool workingOffLine_ = false;
   bool mirroring_ = false;  // the window itself is moving the log's caret
@@ -144,13 +118,6 @@ class FrmMain : public QMainWindow {
   QAction* mnuAutoParsing = nullptr;
   QAction* mnuHowToUse = nullptr;
   QAction* mnuAboutKestrio = nullptr;
-
- private:
-  FrmPacketDecoder* decoder_ = nullptr;
-  StatusRecord statusRecord_;
-  QPointer<FrmStatus> status_;
-  QPointer<FrmMemoryMap> memoryMap_;
-  QPointer<FrmManual> manual_;
 };
 
 }  // namespace kestrio::ui

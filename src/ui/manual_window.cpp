@@ -14,12 +14,14 @@
 #include <QVBoxLayout>
 
 #include "memmap/manual_packet.h"
-#include "transport/session.h"
+#include "ui/job_guard.h"
+#include "ui/navigator.h"
+#include "ui/window_context.h"
 
 namespace kestrio::ui {
 
-FrmManual::FrmManual(Session& session, Outputs outputs, QWidget* parent)
-    : QWidget(parent, Qt::Window), session_(session), outputs_(std::move(outputs)) {
+FrmManual::FrmManual(WindowContext& context, QWidget* parent)
+    : QWidget(parent, Qt::Window), context_(context), guard_(new JobGuard(this, context.Engine())) {
   setObjectName("frmManual");
   setWindowTitle("Manual Mode");
   setAttribute(Qt::WA_DeleteOnClose);
@@ -76,12 +78,14 @@ FrmManual::FrmManual(Session& session, Outputs outputs, QWidget* parent)
   connect(btnAuto, &QPushButton::clicked, this, &FrmManual::btnAuto_Click);
   connect(btnScanTime, &QPushButton::clicked, this, &FrmManual::btnScanTime_Click);
   connect(tmrAutoScanner, &QTimer::timeout, this, &FrmManual::tmrAutoScanner_Timer);
-  connect(&session_.GetLink(), &Link::busyChanged, this, &FrmManual::UpdateButtons);
+  connect(&context_.Engine(), &RequestEngine::busyChanged, this, &FrmManual::UpdateButtons);
+  scan_ = ScanRegistry::Registration(context_.Scans(), {[this] { return autoSending_; },
+                                                        [this] { SetAutoSending(false); }});
   UpdateButtons();
 }
 
 void FrmManual::UpdateButtons() {
-  const bool busy = session_.GetLink().Busy();
+  const bool busy = context_.Engine().Busy();
   btnSendString->setEnabled(!autoSending_ && !busy);
   btnScanTime->setEnabled(!autoSending_);
 }
@@ -90,26 +94,26 @@ void FrmManual::cmdDoCommand_Click() {
   const int index = optCmdGroup->checkedId();
   if (index < 0) return;
   const std::optional<std::string> packet = ExamplePacketFor(index);
-  if (packet && outputs_.showPacket) outputs_.showPacket(QString::fromStdString(*packet));
+  if (packet) context_.Navigate().ShowPacket(QString::fromStdString(*packet));
 }
 
 void FrmManual::btnSendString_Click() {
-  if (running_) return;
-  running_ = true;
-  const ManualSendResult r = SendManualPacket(session_.Engine(), txtSendString->text().toStdString());
-  if (r.sent) ++packetsSent_;
-  if (outputs_.showTxRxTime) outputs_.showTxRxTime(QString::fromStdString(r.txRxTime));
-  running_ = false;
+  guard_->Run([this] {
+    const ManualSendResult r = SendManualPacket(context_.Engine(), txtSendString->text().toStdString());
+    if (r.sent) ++packetsSent_;
+    context_.Navigate().ShowTxRxTime(QString::fromStdString(r.txRxTime));
+  });
 }
 
 void FrmManual::tmrAutoScanner_Timer() {
   // A tick that finds a transaction still waiting is skipped rather than refused by the engine.
-  if (running_ || session_.GetLink().Busy()) return;
   btnSendString_Click();
 }
 
-void FrmManual::btnAuto_Click() {
-  autoSending_ = !autoSending_;
+void FrmManual::btnAuto_Click() { SetAutoSending(!autoSending_); }
+
+void FrmManual::SetAutoSending(bool on) {
+  autoSending_ = on;
   if (autoSending_) {
     tmrAutoScanner->start();
     btnAuto->setText("&Manual");
@@ -121,17 +125,13 @@ void FrmManual::btnAuto_Click() {
 }
 
 void FrmManual::btnScanTime_Click() {
-  tmrAutoScanner->setInterval(AskScanTime(session_.Ui(), tmrAutoScanner->interval()));
+  tmrAutoScanner->setInterval(AskScanTime(context_.Ui(), tmrAutoScanner->interval()));
 }
 
 void FrmManual::closeEvent(QCloseEvent* event) {
-  // A packet of this window is still waiting inside the engine: the window must outlive it.
-  if (running_) {
-    event->ignore();
-    return;
-  }
-  tmrAutoScanner->stop();
-  autoSending_ = false;
+  // A closed window sends nothing: its timer ends with it. (While its packet waits, the job guard
+  // keeps the window open and this is not reached.)
+  if (autoSending_) SetAutoSending(false);
   event->accept();
 }
 

@@ -4,7 +4,8 @@
 #include <QString>
 #include <QWidget>
 #include <array>
-#include <functional>
+
+#include "core/scan_registry.h"
 
 class QButtonGroup;
 class QCloseEvent;
@@ -14,23 +15,19 @@ class QPushButton;
 class QRadioButton;
 class QTimer;
 
-namespace kestrio {
-class Session;
-}
-
 namespace kestrio::ui {
+
+class JobGuard;
+class WindowContext;
 
 class FrmManual : public QWidget {
   Q_OBJECT
 
  public:
-  // Where the window's results go in the main window.
-  struct Outputs {
-    std::function<void(const QString& packet)> showPacket;  // the packet decoder window
-    std::function<void(const QString& text)> showTxRxTime;  // the main window's lblTXRXTime
-  };
-
-  FrmManual(Session& session, Outputs outputs, QWidget* parent = nullptr);
+  // Example packets go to the packet decoder window and round-trip times to the main window's
+  // footer, through the navigator. Auto Send registers with the scan registry, so a timeout or a lost
+  // connection stops it as it stops a scan.
+  explicit FrmManual(WindowContext& context, QWidget* parent = nullptr);
 
   bool AutoSending() const { return autoSending_; }
   // Packets this window handed to the engine (including those sent by the timer).
@@ -48,12 +45,13 @@ class FrmManual : public QWidget {
 
  private:
   void UpdateButtons();
+  void SetAutoSending(bool on);
 
-  Session& session_;
-  Outputs outputs_;
+  WindowContext& context_;
+  JobGuard* guard_;
   bool autoSending_ = false;
-  bool running_ = false;  // a packet of ours waits inside the engine
   int packetsSent_ = 0;
+  ScanRegistry::Registration scan_;
 
  public:
   QGroupBox* fraCmd = nullptr;

@@ -2,7 +2,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFontDatabase>
@@ -21,13 +20,15 @@
 #include "memmap/eeprom_image.h"
 #include "memmap/manual_access.h"
 #include "protocol/convert.h"
-#include "transport/session.h"
+#include "protocol/memory_map.h"
+#include "memmap/status_service.h"
+#include "ui/job_guard.h"
+#include "ui/window_context.h"
 
 namespace kestrio::ui {
 
 namespace {
 
-constexpr char kDefaultAddress[] = "FFFFF0300034";
 constexpr char kDefaultMaxBytes[] = "1000";
 constexpr char kReadDataHint[] = "Data will appear here, like this: 01 02 03 04";
 constexpr char kWriteDataHint[] =
@@ -39,8 +40,8 @@ constexpr char kFileFilter[] = "Tag Files (*.tag);;Text Files (*.txt);;All Files
 
 }  // namespace
 
-FrmMemoryMap::FrmMemoryMap(Session& session, StatusRecord& record, QWidget* parent)
-    : QWidget(parent, Qt::Window), session_(session), record_(record) {
+FrmMemoryMap::FrmMemoryMap(WindowContext& context, QWidget* parent)
+    : QWidget(parent, Qt::Window), context_(context), guard_(new JobGuard(this, context.Engine())) {
   setObjectName("frmMemoryMap");
   setWindowTitle("Memory Map Access");
   setAttribute(Qt::WA_DeleteOnClose);
@@ -51,9 +52,9 @@ FrmMemoryMap::FrmMemoryMap(Session& session, StatusRecord& record, QWidget* pare
                                                   QFileDialog::DontConfirmOverwrite)
                    : QFileDialog::getOpenFileName(this, title, start, kFileFilter);
   };
-  Link& link = session_.GetLink();
-  connect(&link, &Link::busyChanged, this, &FrmMemoryMap::OnBusyChanged);
-  OnBusyChanged(link.Busy());
+  RequestEngine& engine = context_.Engine();
+  connect(&engine, &RequestEngine::busyChanged, this, &FrmMemoryMap::OnBusyChanged);
+  OnBusyChanged(engine.Busy());
   optRead->setChecked(true);
   optRead_Click();
   optE2Read->setChecked(true);
@@ -79,7 +80,8 @@ void FrmMemoryMap::BuildWidgets() {
   cmbAddress = new QComboBox(fraManual);
   cmbAddress->setObjectName("cmbAddress");
   cmbAddress->setEditable(true);
-  cmbAddress->addItem(kDefaultAddress);
+  // The window opens on the status area's network settings.
+  cmbAddress->addItem(QString::fromStdString(memory_map::AddressText(memory_map::kStatus.base + 0x34)));
   cmbAddress->setMinimumContentsLength(14);
   txtNumberofQuadlets = new QLineEdit(fraManual);
   txtNumberofQuadlets->setObjectName("txtNumberofQuadlets");
@@ -167,16 +169,15 @@ void FrmMemoryMap::BuildWidgets() {
 }
 
 void FrmMemoryMap::Load() {
-  Engine& engine = session_.Engine();
-  ReadStatusArea(engine, record_);
-  kernelRevision_ = FormatDottedHex(record_.kernelRevision);
-  const QString ip = session_.GetLink().Socket().peerAddress().toString();
-  setWindowTitle("Memory Map Access for IP:    " + ip +
-                 "   Running kernel version: " + QString::fromStdString(kernelRevision_));
-  txtEEAddress->setText(kEepromProbeAddress);
-  running_ = true;
-  txtEEAddress->setText(QString::fromStdString(ProbeEepromAddress(engine)));
-  running_ = false;
+  guard_->Run([this] {
+    Engine& engine = context_.Engine();
+    ReadStatusArea(engine, context_.Status());
+    kernelRevision_ = FormatDottedHex(context_.Status().kernelRevision);
+    setWindowTitle("Memory Map Access for IP:    " + QString::fromStdString(context_.PeerAddress()) +
+                   "   Running kernel version: " + QString::fromStdString(kernelRevision_));
+    txtEEAddress->setText(QString::fromStdString(EepromProbeAddress()));
+    txtEEAddress->setText(QString::fromStdString(ProbeEepromAddress(engine)));
+  });
   SetExpanded(false);
 }
 
@@ -233,41 +234,41 @@ double FrmMemoryMap::MaxBytes() const { return LeadingNumber(txtMaxByte->text().
 void FrmMemoryMap::SetStatus(const std::string& text) { lblStatus->setText(QString::fromStdString(text)); }
 
 void FrmMemoryMap::cmdDoAccess_Click() {
-  if (running_ || session_.GetLink().Busy()) return;
-  running_ = true;
-  const std::string data = txtData->toPlainText().toStdString();
-  txtData->clear();
-  const ManualAccessResult r =
-      ManualAccess(session_.Engine(), optWrite->isChecked(), txtNumberofQuadlets->text().toStdString(),
-                   cmbAddress->currentText().toStdString(), data, txtMaxByte->text().toStdString());
-  txtNumberofQuadlets->setText(QString::fromStdString(r.countText));
-  txtData->setPlainText(QString::fromStdString(r.dataText));
-  running_ = false;
+  guard_->Run([this] {
+    ManualAccessInput input;
+    input.write = optWrite->isChecked();
+    input.count = txtNumberofQuadlets->text().toStdString();
+    input.address = cmbAddress->currentText().toStdString();
+    input.data = txtData->toPlainText().toStdString();
+    input.maxBytes = txtMaxByte->text().toStdString();
+    // The data box empties while the transfer runs, as it always has; refused input comes back as typed.
+    txtData->clear();
+    const ManualAccessResult r = ManualAccess(context_.Engine(), input);
+    txtNumberofQuadlets->setText(QString::fromStdString(r.countText));
+    txtData->setPlainText(QString::fromStdString(r.refused ? input.data : r.dataText));
+  });
 }
 
 void FrmMemoryMap::cmdDoAuto_Click() {
-  if (running_ || session_.GetLink().Busy()) return;
-  running_ = true;
-  const StatusFn status = [this](const std::string& text) { SetStatus(text); };
-  Engine& engine = session_.Engine();
-  if (optE2Read->isChecked()) {
-    const std::string from = txtEEAddress->text().toStdString();
-    const EepromReadResult r = ReadEepromImage(engine, from, MaxBytes(), kernelRevision_, status);
-    if (r.ok) {
-      wholeText_ = r.text;
-      ShowText(EepromReadPreview(from, r.image));
+  guard_->Run([this] {
+    const StatusFn status = [this](const std::string& text) { SetStatus(text); };
+    Engine& engine = context_.Engine();
+    if (optE2Read->isChecked()) {
+      const std::string from = txtEEAddress->text().toStdString();
+      const EepromReadResult r = ReadEepromImage(engine, from, MaxBytes(), kernelRevision_, status);
+      if (r.ok) {
+        wholeText_ = r.text;
+        ShowText(EepromReadPreview(from, r.image));
+      }
+    } else {
+      const std::string box = txtData->toPlainText().toStdString();
+      // An empty data box stores nothing, whatever the window still keeps.
+      std::string text;
+      if (!QString::fromStdString(box).trimmed().isEmpty()) text = chkShowAll->isChecked() ? box : wholeText_;
+      StoreEepromImage(engine, text, MaxBytes(), status);
     }
-  } else {
-    const std::string box = txtData->toPlainText().toStdString();
-    // An empty data box stores nothing, whatever the window still keeps.
-    std::string text;
-    if (!QString::fromStdString(box).trimmed().isEmpty()) text = chkShowAll->isChecked() ? box : wholeText_;
-    Link& link = session_.GetLink();
-    StoreEepromImage(
-        engine, text, MaxBytes(), [&link] { return link.IsConnected(); }, status);
-  }
-  SetStatus("");
-  running_ = false;
+    SetStatus("");
+  });
 }
 
 void FrmMemoryMap::ShowText(const std::string& preview) {
@@ -288,7 +289,7 @@ void FrmMemoryMap::mnuOpen_Click() {
   const LoadedDataFile file = LoadDataFile(txtDataFile->text().toStdString());
   SetStatus("");
   if (!file.ok) {
-    session_.Ui().Message(file.error);
+    context_.Ui().Message(file.error);
     return;
   }
   wholeText_ = file.text;
@@ -302,20 +303,11 @@ void FrmMemoryMap::mnuSave_Click() {
     return;
   }
   const std::string text = chkShowAll->isChecked() ? txtData->toPlainText().toStdString() : wholeText_;
-  SaveDataFile(session_.Ui(), path.toStdString(), text);
+  SaveDataFile(context_.Ui(), path.toStdString(), text);
 }
 
 void FrmMemoryMap::mnuSaveAs_Click() {
   if (ChooseFile(true)) mnuSave_Click();
-}
-
-void FrmMemoryMap::closeEvent(QCloseEvent* event) {
-  // A transfer of this window is still waiting inside the engine: the window must outlive it.
-  if (running_) {
-    event->ignore();
-    return;
-  }
-  event->accept();
 }
 
 }  // namespace kestrio::ui

@@ -7,10 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "memmap/status_service.h"
-
 class QCheckBox;
-class QCloseEvent;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -22,11 +19,10 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 
-namespace kestrio {
-class Session;
-}
-
 namespace kestrio::ui {
+
+class JobGuard;
+class WindowContext;
 
 class FrmMemoryMap : public QWidget {
   Q_OBJECT
@@ -36,7 +32,7 @@ class FrmMemoryMap : public QWidget {
   // The window uses a QFileDialog unless a test puts its own chooser here.
   using FileChooser = std::function<QString(const QString& title, bool forSave)>;
 
-  FrmMemoryMap(Session& session, StatusRecord& record, QWidget* parent = nullptr);
+  explicit FrmMemoryMap(WindowContext& context, QWidget* parent = nullptr);
 
   // Loading: reads the status area for the kernel revision, sets the caption, probes the EEPROM image
   // address and collapses the window to its short height.
@@ -59,9 +55,6 @@ class FrmMemoryMap : public QWidget {
   void mnuSave_Click();
   void mnuSaveAs_Click();
 
- protected:
-  void closeEvent(QCloseEvent* event) override;
-
  private:
   void BuildWidgets();
   void OnBusyChanged(bool busy);
@@ -71,12 +64,11 @@ class FrmMemoryMap : public QWidget {
   void SetStatus(const std::string& text);
   double MaxBytes() const;
 
-  Session& session_;
-  StatusRecord& record_;
+  WindowContext& context_;
+  JobGuard* guard_;
   std::string kernelRevision_;
   std::string wholeText_;
   FileChooser chooseFile_;
-  bool running_ = false;  // one of our transfers waits inside the engine
 
  public:
   QMenuBar* menuBar = nullptr;

@@ -1,6 +1,5 @@
 #include "ui/status_window.h"
 
-#include <QCloseEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -10,17 +9,16 @@
 #include <QRegularExpression>
 #include <QVBoxLayout>
 
-#include "transport/session.h"
+#include "ui/job_guard.h"
+#include "ui/window_context.h"
 
 namespace kestrio::ui {
 
-namespace {
-// The first fields are the page's own; these last ones belong to the "Last Error:" frame.
-constexpr std::size_t kLastErrorFields = 4;
-}  // namespace
-
-FrmStatus::FrmStatus(Session& session, StatusRecord& record, QWidget* parent)
-    : QWidget(parent, Qt::Window), session_(session), record_(record) {
+FrmStatus::FrmStatus(WindowContext& context, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      context_(context),
+      record_(context.Status()),
+      guard_(new JobGuard(this, context.Engine())) {
   setObjectName("frmStatus");
   setWindowTitle("Status");
   setAttribute(Qt::WA_DeleteOnClose);
@@ -30,16 +28,18 @@ FrmStatus::FrmStatus(Session& session, StatusRecord& record, QWidget* parent)
   fraLastError->setObjectName("fraLastError");
   auto* errorFields = new QFormLayout(fraLastError);
 
-  const auto lines = StatusLines(record_);
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const QString label = QString::fromStdString(lines[i].first);
+  const StatusView view = ShowStatusRecord(record_);
+  auto addField = [&](const StatusField& f, QFormLayout* layout) {
+    const QString label = QString::fromStdString(f.label);
     auto* field = new QLineEdit(this);
     field->setReadOnly(true);
     field->setMinimumWidth(160);
     field->setObjectName("txt" + QString(label).remove(QRegularExpression("[^A-Za-z]")));
-    (i + kLastErrorFields < lines.size() ? pageFields : errorFields)->addRow(label, field);
+    layout->addRow(label, field);
     fields_.emplace_back(label, field);
-  }
+  };
+  for (const StatusField& f : view.page) addField(f, pageFields);
+  for (const StatusField& f : view.lastError) addField(f, errorFields);
 
   fraConfiguration = new QGroupBox("Configuration Information:", this);
   fraConfiguration->setObjectName("fraConfiguration");
@@ -89,22 +89,27 @@ FrmStatus::FrmStatus(Session& session, StatusRecord& record, QWidget* parent)
   connect(cmdReset, &QPushButton::clicked, this, &FrmStatus::cmdReset_Click);
   connect(cmdRestart, &QPushButton::clicked, this, &FrmStatus::cmdRestart_Click);
   connect(cmdClose, &QPushButton::clicked, this, &QWidget::close);
-  Link& link = session_.GetLink();
-  connect(&link, &Link::busyChanged, this, &FrmStatus::OnBusyChanged);
-  OnBusyChanged(link.Busy());
+  RequestEngine& engine = context_.Engine();
+  connect(&engine, &RequestEngine::busyChanged, this, &FrmStatus::OnBusyChanged);
+  OnBusyChanged(engine.Busy());
   Fill();
 }
 
 void FrmStatus::Load() {
-  ReadStatusArea(session_.Engine(), record_);
+  ReadStatusArea(context_.Engine(), record_);
   Fill();
 }
 
 void FrmStatus::Fill() {
-  const auto lines = StatusLines(record_);
-  for (std::size_t i = 0; i < lines.size() && i < fields_.size(); ++i) {
-    fields_[i].second->setText(QString::fromStdString(lines[i].second));
-    fields_[i].second->setCursorPosition(0);
+  const StatusView view = ShowStatusRecord(record_);
+  std::size_t i = 0;
+  for (const auto* part : {&view.page, &view.lastError}) {
+    for (const StatusField& f : *part) {
+      if (i >= fields_.size()) return;
+      fields_[i].second->setText(QString::fromStdString(f.value));
+      fields_[i].second->setCursorPosition(0);
+      ++i;
+    }
   }
 }
 
@@ -119,14 +124,7 @@ void FrmStatus::OnBusyChanged(bool busy) {
 }
 
 void FrmStatus::Run(DeviceCommand command) {
-  Link& link = session_.GetLink();
-  if (running_ || link.Busy()) return;
-  running_ = true;
-  // The restart goes through the engine's own reconnect, so it is not checked for a connection here.
-  ConnectedFn connected;
-  if (command != DeviceCommand::RestartFromPowerUp) connected = [&link] { return link.IsConnected(); };
-  RunDeviceCommand(session_.Engine(), command, connected);
-  running_ = false;
+  guard_->Run([&] { RunDeviceCommand(context_.Engine(), command); });
 }
 
 void FrmStatus::cmdClearEvents_Click() { Run(DeviceCommand::ClearDigitalEvents); }
@@ -134,14 +132,5 @@ void FrmStatus::cmdEraseFlash_Click() { Run(DeviceCommand::EraseFlash); }
 void FrmStatus::cmdStore_Click() { Run(DeviceCommand::StoreToEeprom); }
 void FrmStatus::cmdReset_Click() { Run(DeviceCommand::ResetToDefaults); }
 void FrmStatus::cmdRestart_Click() { Run(DeviceCommand::RestartFromPowerUp); }
-
-void FrmStatus::closeEvent(QCloseEvent* event) {
-  // The window's own command is still on the stack, waiting inside the engine: it must outlive it.
-  if (running_) {
-    event->ignore();
-    return;
-  }
-  event->accept();
-}
 
 }  // namespace kestrio::ui

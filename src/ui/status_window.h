@@ -7,23 +7,21 @@
 #include "memmap/device_commands.h"
 #include "memmap/status_service.h"
 
-class QCloseEvent;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
 
-namespace kestrio {
-class Session;
-}
-
 namespace kestrio::ui {
+
+class JobGuard;
+class WindowContext;
 
 class FrmStatus : public QWidget {
   Q_OBJECT
 
  public:
-  // `record` is the session's status record: every read overwrites it.
-  FrmStatus(Session& session, StatusRecord& record, QWidget* parent = nullptr);
+  // Shows the session's status record: every read overwrites it.
+  explicit FrmStatus(WindowContext& context, QWidget* parent = nullptr);
 
   // Reads the status area and fills every field (from the record as it is when the read fails).
   void Load();
@@ -37,17 +35,14 @@ class FrmStatus : public QWidget {
   void cmdReset_Click();
   void cmdRestart_Click();
 
- protected:
-  void closeEvent(QCloseEvent* event) override;
-
  private:
   void Fill();
   void Run(DeviceCommand command);
   void OnBusyChanged(bool busy);
 
-  Session& session_;
+  WindowContext& context_;
   StatusRecord& record_;
-  bool running_ = false;  // one of our commands waits for its reply
+  JobGuard* guard_;
   std::vector<std::pair<QString, QLineEdit*>> fields_;
 
  public:

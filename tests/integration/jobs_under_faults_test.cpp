@@ -1,8 +1,5 @@
 // Multi-transaction jobs with the connection reset in the middle: the job stops with a message,
 // nothing is reported as success, and a retry after reconnecting completes.
-//
-// Jobs still to come here as they land: the configuration download and upload (what was read
-// must be whole records) and the option-page write.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -40,7 +37,7 @@ std::string ImageText() {
     records += ToHex(r.address, 8) + ToHex(r.bytes, 8) + BytesToHex(data);
     length += 8 + r.bytes;
   }
-  return std::string(kEepromProbeAddress) + ": " + ToHex(length, 8) + "00000000" + records;
+  return EepromProbeAddress() + ": " + ToHex(length, 8) + "00000000" + records;
 }
 
 // The image's bytes, as hex, by full address.
@@ -60,14 +57,13 @@ class EepromJob : public SimRig {
   void SetUp() override {
     SimRig::SetUp();
     if (HasFatalFailure()) return;
-    ASSERT_TRUE(link().Connect(false));
+    ASSERT_TRUE(session_->Connect(false));
   }
-  bool Connected() { return link().IsConnected(); }
   void BreakNextReply() { sim_->SetFaultPlan({.segmentGapMs = 5, .resetMidReply = true}); }
 
   // Every byte stored is in the image the brain now holds, at its address.
   void ExpectTheBrainHoldsTheImage() {
-    const EepromReadResult read = ReadEepromImage(link(), kEepromProbeAddress, kMaxBytes, kKernelRevision);
+    const EepromReadResult read = ReadEepromImage(engine(), EepromProbeAddress(), kMaxBytes, kKernelRevision);
     ASSERT_TRUE(read.ok) << LogText();
     const auto held = ImageBytes(read.text);
     std::size_t wrong = 0;
@@ -82,8 +78,8 @@ class EepromStoreCut : public EepromJob, public ::testing::WithParamInterface<in
 TEST_P(EepromStoreCut, StopsWithAMessageAndARetryCompletes) {
   const int cutAt = GetParam();
   prompter_.answers = {Answer::Yes, Answer::Yes};
-  FaultAtRequest faulty(link(), cutAt, [this] { BreakNextReply(); });
-  EXPECT_FALSE(StoreEepromImage(faulty, ImageText(), kMaxBytes, [this] { return Connected(); }));
+  FaultAtRequest faulty(engine(), cutAt, [this] { BreakNextReply(); });
+  EXPECT_FALSE(StoreEepromImage(faulty, ImageText(), kMaxBytes));
   EXPECT_EQ(faulty.Requests(), cutAt) << "the job went on after the connection broke";
   const std::string verdict = cutAt < kStoreRequests ? kStoreNotPerformed : kStoreFailed;
   EXPECT_EQ(prompter_.Messages(), (std::vector<std::string>{kNotConnected, verdict}));
@@ -97,8 +93,8 @@ TEST_P(EepromStoreCut, StopsWithAMessageAndARetryCompletes) {
   // The job does not reconnect behind the operator's back: the retry follows a Connect.
   sim_->SetFaultPlan({});
   prompter_.Clear();
-  ASSERT_TRUE(link().Connect(false));
-  ASSERT_TRUE(StoreEepromImage(link(), ImageText(), kMaxBytes, [this] { return Connected(); })) << LogText();
+  ASSERT_TRUE(session_->Connect(false));
+  ASSERT_TRUE(StoreEepromImage(engine(), ImageText(), kMaxBytes)) << LogText();
   EXPECT_EQ(prompter_.Messages(), std::vector<std::string>{kStoreComplete});
   ExpectTheBrainHoldsTheImage();
 }
@@ -108,11 +104,11 @@ INSTANTIATE_TEST_SUITE_P(AtRequest, EepromStoreCut, ::testing::Values(1, 5, 9, k
 
 TEST_F(EepromJob, ReadResetInTheMiddleGivesNoImageAndARetryReadsItWhole) {
   prompter_.answers = {Answer::Yes};
-  ASSERT_TRUE(StoreEepromImage(link(), ImageText(), kMaxBytes));
+  ASSERT_TRUE(StoreEepromImage(engine(), ImageText(), kMaxBytes));
   prompter_.Clear();
 
-  FaultAtRequest faulty(link(), 3, [this] { BreakNextReply(); });
-  const EepromReadResult broken = ReadEepromImage(faulty, kEepromProbeAddress, kMaxBytes, kKernelRevision);
+  FaultAtRequest faulty(engine(), 3, [this] { BreakNextReply(); });
+  const EepromReadResult broken = ReadEepromImage(faulty, EepromProbeAddress(), kMaxBytes, kKernelRevision);
   EXPECT_FALSE(broken.ok);
   EXPECT_EQ(broken.text, "");  // nothing a data file could be saved from
   EXPECT_EQ(broken.image, "");

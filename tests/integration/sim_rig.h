@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "protocol/memory_map.h"
 #include "support/packets.h"
 #include "support/sim_session.h"
 
@@ -32,8 +33,8 @@ class SimRig : public test::SimSession {
     SimSession::SetUp();
     ASSERT_TRUE(StartBrain()) << sim_->Error();
     OpenSession();
-    link().SetHost(SimHost());
-    link().SetTimeoutSeconds(5);
+    session_->SetHost(SimHost());
+    engine().SetTimeoutSeconds(5);
   }
 
   // A fresh brain on `port` (0: a free one), its memory filled with a pattern so that every quadlet a
@@ -41,8 +42,8 @@ class SimRig : public test::SimSession {
   bool StartBrain(std::uint16_t port = 0) {
     if (!StartSim({}, port)) return false;
     sim_->WithBrain([](sim::Brain& brain) {
-      brain.Poke(sim::kSettingsBase, Pattern(0x5E770000u, sim::kSettingsSize));
-      brain.Poke(sim::kTimersBase, Pattern(0x71AE0000u, 8 * kBlockBytes));
+      brain.Poke(memory_map::kSettings.base, Pattern(0x5E770000u, memory_map::kSettings.size));
+      brain.Poke(memory_map::kTimers.base, Pattern(0x71AE0000u, 8 * kBlockBytes));
     });
     return true;
   }
@@ -50,7 +51,8 @@ class SimRig : public test::SimSession {
   // Where a request of `kind` and `variant` goes: two variants of a kind reach different memory.
   static std::uint64_t Address(Kind kind, int variant) {
     const auto v = static_cast<std::uint32_t>(variant);
-    return IsQuad(kind) ? sim::kSettingsBase + 4u * (v % 256) : sim::kTimersBase + kBlockBytes * (v % 8);
+    return IsQuad(kind) ? memory_map::kSettings.base + 4u * (v % 256)
+                        : memory_map::kTimers.base + kBlockBytes * (v % 8);
   }
   // The data a write of `variant` carries, never zero.
   static std::string WriteData(Kind kind, int variant) {
@@ -62,7 +64,7 @@ class SimRig : public test::SimSession {
     return BytesToHex(data);
   }
 
-  // Builds and sends one request; returns the packet sent.
+  // Builds and sends one request; returns the packet sent (its reply is last_).
   std::string Send(Kind kind, int variant) {
     PacketBuilder& builder = session_->Builder();
     const std::string offset = ToHex(Address(kind, variant), 12);
@@ -71,8 +73,9 @@ class SimRig : public test::SimSession {
         : kind == Kind::ReadBlock ? builder.BuildReadBlockRequest(ToHex(kBlockBytes, 4), offset)
         : kind == Kind::WriteQuad ? builder.BuildWriteQuadRequest(WriteData(kind, variant), offset)
                                   : builder.BuildWriteBlockRequest(WriteData(kind, variant), offset);
-    link().SendAndAwaitReply(request, std::array{kReadQuadRequest, kReadBlockRequest, kWriteQuadRequest,
-                                                 kWriteBlockRequest}[static_cast<int>(kind)]);
+    last_ = engine().SendAndAwaitReply(request, std::array{kReadQuadRequest, kReadBlockRequest,
+                                                           kWriteQuadRequest,
+                                                           kWriteBlockRequest}[static_cast<int>(kind)]);
     return request;
   }
 
@@ -91,12 +94,12 @@ class SimRig : public test::SimSession {
                : test::Response(kReadBlockResponse, label, 0, Peek(Address(kind, variant), kBlockBytes));
   }
 
-  // Success means: this request's own reply, byte for byte, is LastReply, and a write took effect.
+  // Success means: this request's own reply, byte for byte, came back, and a write took effect.
   ::testing::AssertionResult Answered(Kind kind, int variant, const std::string& request) {
-    if (link().LastOutcome() != Outcome::Replied)
-      return ::testing::AssertionFailure() << "no reply, outcome " << static_cast<int>(link().LastOutcome());
-    if (link().ReplyError() || link().UnknownReply())
-      return ::testing::AssertionFailure() << "reply judged failed: " << link().LastReply();
+    if (last_.outcome != Outcome::Replied)
+      return ::testing::AssertionFailure() << "no reply, outcome " << static_cast<int>(last_.outcome);
+    if (last_.flags.ReplyError || last_.flags.UnknownReply)
+      return ::testing::AssertionFailure() << "reply judged failed: " << last_.packet;
     if (IsWrite(kind)) {
       const std::string data = WriteData(kind, variant);
       const std::string now = Peek(Address(kind, variant), data.size() / 2);
@@ -104,12 +107,14 @@ class SimRig : public test::SimSession {
         return ::testing::AssertionFailure() << "the write did not take effect: " << now.substr(0, 64);
     }
     const std::string expected = ExpectedReply(kind, variant, PacketLabel(request));
-    if (link().LastReply() != expected)
+    if (last_.packet != expected || engine().LastReply() != expected)
       return ::testing::AssertionFailure()
-             << "LastReply is not this request's reply\n  got      " << link().LastReply().substr(0, 80)
+             << "the reply is not this request's\n  got      " << last_.packet.substr(0, 80)
              << "\n  expected " << expected.substr(0, 80);
     return ::testing::AssertionSuccess();
   }
+
+  Reply last_;
 
  private:
   // `bytes` of consecutive quadlets counting up from `first`.
@@ -129,9 +134,9 @@ class FaultAtRequest : public ForwardingEngine {
   FaultAtRequest(Engine& inner, int n, std::function<void()> fault)
       : ForwardingEngine(inner), n_(n), fault_(std::move(fault)) {}
 
-  void SendAndAwaitReply(const std::string& packet, int tcode) override {
+  Reply SendAndAwaitReply(const std::string& packet, int tcode) override {
     if (++count_ == n_ && fault_) fault_();
-    inner_.SendAndAwaitReply(packet, tcode);
+    return inner_.SendAndAwaitReply(packet, tcode);
   }
   int Requests() const { return count_; }
 

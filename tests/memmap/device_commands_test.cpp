@@ -17,18 +17,16 @@ struct CommandCase {
   std::string success;  // "" for none
 };
 
+// One command of each kind: the power-up clear (no question), a confirmed one, and the restart (the
+// only one with a success message).
 const CommandCase kCases[] = {
     {DeviceCommand::PowerUpClear, "\nSending Power-up Clear.", "PUC not successful.", "", ""},
-    {DeviceCommand::ResetToDefaults, "\nResetting to defaults.", "Reset not successful.", "WARNING!!", ""},
-    {DeviceCommand::StoreToEeprom, "\nStoring to EEProm.", "EEProm Store not successful.", "WARNING!!", ""},
     {DeviceCommand::EraseFlash, "\nErasing Flash.", "Erase not successful.", "WARNING!!", ""},
     {DeviceCommand::RestartFromPowerUp, "", "Restart from powerup not successful.", "",
      "Restart from powerup complete."},
-    {DeviceCommand::ClearDigitalEvents, "\nClearing Digital Events.", "Clear not successful.", "WARNING!!",
-     ""},
 };
 
-// Each command in turn: success with the right packet and words; a brain error opens the status
+// Each kind in turn: success with the right packet and words; a brain error opens the status
 // window and says "not successful"; a timeout is never reported as done; a refused confirmation sends
 // and logs nothing, and so does a confirmed one without a connection.
 TEST(DeviceCommand, ConfirmationSuccessAndEveryFailure) {
@@ -39,7 +37,7 @@ TEST(DeviceCommand, ConfirmationSuccessAndEveryFailure) {
     FakeEngine engine;
     engine.prompter.defaultAnswer = Answer::Yes;
     engine.replies = {WriteResponse(), WriteResponse(5), std::nullopt};
-    EXPECT_TRUE(RunDeviceCommand(engine, c.command, [] { return true; }));
+    EXPECT_TRUE(RunDeviceCommand(engine, c.command));
     EXPECT_EQ(engine.Packets(), std::vector<std::string>{"000004000000FFFFF03800000000000" + value});
     EXPECT_EQ(engine.prompter.log.size(), (confirmed ? 1u : 0u) + (c.success.empty() ? 0u : 1u));
     // Without a line of its own the log begins with the packet's.
@@ -62,24 +60,11 @@ TEST(DeviceCommand, ConfirmationSuccessAndEveryFailure) {
     EXPECT_EQ(refused.prompter.log[0].title, "WARNING!!");
     FakeEngine gone;  // confirmed, but the connection is closed
     gone.prompter.defaultAnswer = Answer::Yes;
-    EXPECT_FALSE(RunDeviceCommand(gone, c.command, [] { return false; }));
+    gone.connected = false;
+    EXPECT_FALSE(RunDeviceCommand(gone, c.command));
     EXPECT_TRUE(gone.sent.empty() && gone.prompter.Messages().empty());
     EXPECT_EQ(gone.log, std::vector<std::string>{"\nCould not send command - not connected."});
   }
-}
-
-TEST(DeviceCommand, QuestionsSayWhatIsCleared) {
-  const std::string wipe =
-      "Are you sure you want to \nwipe out all the configuration \nparameters currently in memory?";
-  EXPECT_EQ(CommandConfirmation(DeviceCommand::EraseFlash), wipe);
-  EXPECT_EQ(CommandConfirmation(DeviceCommand::ResetToDefaults),
-            wipe +
-                "\n\nSelecting 'yes' will clear:\nGains and offsets, counters (which are also deactivated),\n"
-                "latches, min/max data, totalization values, and averaging info.\n"
-                "Digital outputs are turned off Analog outputs are set to\nzero scale (0 counts).");
-  EXPECT_EQ(CommandConfirmation(DeviceCommand::ClearDigitalEvents),
-            "Are you sure you want to wipe out \nall the digital event configuration \n"
-            "parameters currently in memory?");
 }
 
 }  // namespace

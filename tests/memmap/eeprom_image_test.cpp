@@ -33,11 +33,11 @@ const std::string kStoreQuestion =
     "Are you sure you want to \nstore all the current configuration \nparameters into memory?";
 
 // A store that must send nothing: everything it asked and said.
-std::vector<std::string> RefusedStore(const std::string& text, double maxBytes = 1000,
-                                      const ConnectedFn& connected = {}) {
+std::vector<std::string> RefusedStore(const std::string& text, double maxBytes = 1000, bool connected = true) {
   FakeEngine engine;
   engine.prompter.defaultAnswer = Answer::Yes;
-  EXPECT_FALSE(StoreEepromImage(engine, text, maxBytes, connected));
+  engine.connected = connected;
+  EXPECT_FALSE(StoreEepromImage(engine, text, maxBytes));
   EXPECT_TRUE(engine.sent.empty());
   std::vector<std::string> said;
   for (const auto& entry : engine.prompter.log) said.push_back(entry.text);
@@ -118,9 +118,8 @@ TEST(EepromStore, LargeRecordGoesInBlocksThenTheStoreCommand) {
   Brain brain;
   brain.engine.prompter.answers = {Answer::Yes};
   std::vector<std::string> statuses;
-  ASSERT_TRUE(StoreEepromImage(
-      brain.engine, OneRecordText(2500) + "\n", 1000, [] { return true; },
-      [&](const std::string& s) { statuses.push_back(s); }));
+  ASSERT_TRUE(StoreEepromImage(brain.engine, OneRecordText(2500) + "\n", 1000,
+                               [&](const std::string& s) { statuses.push_back(s); }));
   std::vector<std::string> heads;
   for (const std::string& p : brain.engine.Packets()) heads.push_back(p.substr(12, 16));
   EXPECT_EQ(heads, (std::vector<std::string>{"FFFFF0C0000003E8", "FFFFF0C003E803E8", "FFFFF0C007D001F4",
@@ -132,6 +131,23 @@ TEST(EepromStore, LargeRecordGoesInBlocksThenTheStoreCommand) {
   EXPECT_EQ(statuses, (std::vector<std::string>{"Writing to address: FFFFF0C00000", ""}));
 }
 
+// What an older save may hold and can be stored without guessing: the read's padding after the
+// records (ignored, with a log line), and an empty image (nothing but the store command).
+TEST(EepromStore, PaddingAfterTheRecordsAndAnEmptyImageAreStored) {
+  Brain padded;
+  padded.engine.prompter.defaultAnswer = Answer::Yes;
+  ASSERT_TRUE(StoreEepromImage(padded.engine, OneRecordText(2) + "0000", 1000));
+  EXPECT_EQ(padded.engine.Packets().front(), "000004100000FFFFF0C000000002000000070000");
+  EXPECT_EQ(padded.engine.log.front(),
+            "\nEEPROM data: 4 digits after the image's records are not part of it and were not stored.");
+  Brain empty;
+  empty.engine.prompter.defaultAnswer = Answer::Yes;
+  ASSERT_TRUE(StoreEepromImage(empty.engine, "FFFFF0360000: FFFFFFFF", 1000));
+  EXPECT_EQ(empty.engine.Packets(), std::vector<std::string>{"000004000000FFFFF038000000000003"});
+  EXPECT_EQ(empty.engine.prompter.Messages(), std::vector<std::string>{"EEPROM Store complete."});
+}
+
+// Refused after the question, as the window has always asked it, and before anything is sent.
 TEST(EepromStore, MalformedTextIsRefusedBeforeAnything) {
   auto img = [](std::string fields) {  // the blanks only separate the fields for the reader
     std::erase(fields, ' ');
@@ -144,12 +160,9 @@ TEST(EepromStore, MalformedTextIsRefusedBeforeAnything) {
        "the record at byte 8 (address FFFFF0C00000, 16 bytes) runs past the end of the image"},
       {img("0000000C 00000000 F0C00000 00000004 010203G4"),
        "the image holds characters that are not hex digits"},
-      {img("0000000C 00000000 F0C00000 00000004 01020304 00"),
-       "it holds 2 digits after the 12 bytes of records its length field announces"},
       {img("00000004 00000000 F0C00000"), "the record at byte 8 is cut short"},
       {img("000000"), "the image is shorter than its length field"},
       {img("0000000C"), "the image is shorter than its 8-byte header"},
-      {img("FFFFFFFF"), "the image is empty, there is nothing to store"},
       {"0000000C00000000F0C000000000000401020304",
        "it does not begin with a 12-digit address followed by \": \""},
       {"FFFFF036000: 0000000C00000000F0C000000000000401020304",
@@ -157,8 +170,8 @@ TEST(EepromStore, MalformedTextIsRefusedBeforeAnything) {
       {OneRecordText(4) + "\n" + OneRecordText(4), "it holds more than one line"},
   };
   for (const auto& [text, why] : cases) {
-    EXPECT_EQ(RefusedStore(text),
-              std::vector<std::string>{"The EEPROM data is not valid: " + why + ".  Nothing was stored."});
+    EXPECT_EQ(RefusedStore(text), (std::vector<std::string>{kStoreQuestion, "The EEPROM data is not valid: " +
+                                                                               why + ".  Nothing was stored."}));
   }
 }
 
@@ -181,7 +194,7 @@ TEST(EepromStore, RefusalsAndFailuresStopBeforeTheStoreCommand) {
             std::vector<std::string>{"There's no data to store.  Open a file containing data."});
   EXPECT_EQ(RefusedStore(OneRecordText(8), 3),
             std::vector<std::string>{"The largest block must be at least 4 bytes."});
-  EXPECT_EQ(RefusedStore(OneRecordText(8), 1000, [] { return false; }),
+  EXPECT_EQ(RefusedStore(OneRecordText(8), 1000, false),
             (std::vector<std::string>{kStoreQuestion, "EEProm Store not performed, no longer connected.."}));
   FakeEngine cancelled;  // answers No
   EXPECT_FALSE(StoreEepromImage(cancelled, OneRecordText(8), 1000));

@@ -19,76 +19,50 @@ class ManualAccessTest : public ::testing::Test {
 
 TEST_F(ManualAccessTest, ReadShowsOneLinePerQuadletWithItsAddress) {
   memory.Put(0xFFFFF0300034, "0102030405060708");
-  const ManualAccessResult r = ManualAccess(engine, false, " 2 quads", "FFFF F030 0034", "old text", "1000");
+  const ManualAccessResult r = ManualAccess(engine, {false, " 2 quads", "FFFF F030 0034", "old text", "1000"});
   EXPECT_EQ(r.dataText, "FFFFF0300034:01020304\nFFFFF0300038:05060708\n");
   EXPECT_EQ(r.countText, " 2 quads");
   EXPECT_EQ(engine.Packets(), std::vector<std::string>{"000004500000FFFFF030003400080000"});
 }
 
 TEST_F(ManualAccessTest, WriteCountsQuadletsFromTheDataAndLeavesTheBoxEmpty) {
-  const ManualAccessResult r = ManualAccess(engine, true, "", "FFFFF0100000", "01 02 03", "1000");
+  const ManualAccessResult r = ManualAccess(engine, {true, "", "FFFFF0100000", "01 02 03", "1000"});
   EXPECT_EQ(r.countText, "1");
   EXPECT_EQ(r.dataText, "");
   EXPECT_TRUE(r.transfer.ok());
   EXPECT_EQ(engine.Packets(), std::vector<std::string>{"000004100000FFFFF01000000003000001020300"});
   // Nine digits take two quadlets; a box without hex digits writes nothing.
-  EXPECT_EQ(ManualAccess(engine, true, "", "FFFFF0100000", "11223344 5", "1000").countText, "2");
-  EXPECT_EQ(ManualAccess(engine, true, "7", "FFFFF0100000", "zz  ", "1000").countText, "0");
+  EXPECT_EQ(ManualAccess(engine, {true, "", "FFFFF0100000", "11223344 5", "1000"}).countText, "2");
+  const ManualAccessResult none = ManualAccess(engine, {true, "7", "FFFFF0100000", "zz  ", "1000"});
+  EXPECT_EQ(none.countText, "0");
+  EXPECT_TRUE(none.refused);  // the data box keeps what was typed
   EXPECT_EQ(engine.sent.size(), 1u);
   EXPECT_EQ(engine.prompter.Messages().back(), "There is no hex data to write.");
 }
 
 TEST_F(ManualAccessTest, TooManyIsClippedForReadsAndRefusedForWrites) {
-  EXPECT_EQ(ManualAccess(engine, false, "5000", "FFFFF0360000", "", "1000").countText, "4096");
+  EXPECT_EQ(ManualAccess(engine, {false, "5000", "FFFFF0360000", "", "1000"}).countText, "4096");
   long bytes = 0;
   for (const auto& s : engine.sent) bytes += static_cast<long>(HexValue(s.packet.substr(24, 4)));
   EXPECT_EQ(bytes, 4096 * 4);
   engine.sent.clear();
   // Writing only the first part would leave the brain half-configured.
-  EXPECT_EQ(ManualAccess(engine, true, "", "FFFFF0100000", std::string(8 * 4096 + 2, 'A'), "1000").countText,
-            "4097");
+  const ManualAccessResult tooMany =
+      ManualAccess(engine, {true, "", "FFFFF0100000", std::string(8 * 4096 + 2, 'A'), "1000"});
+  EXPECT_EQ(tooMany.countText, "4097");
+  EXPECT_TRUE(tooMany.refused);
   EXPECT_TRUE(engine.sent.empty());
   EXPECT_EQ(engine.prompter.Messages(),
             (std::vector<std::string>{"Too many, max:  4096", "Too many, max:  4096"}));
 }
 
 TEST_F(ManualAccessTest, NonsenseCountOrBlockSizeIsRefusedByTheTransfer) {
-  ManualAccess(engine, false, "abc", "FFFFF0300000", "", "1000");
-  ManualAccess(engine, false, "1", "FFFFF0300000", "", "two");
+  ManualAccess(engine, {false, "abc", "FFFFF0300000", "", "1000"});
+  ManualAccess(engine, {false, "1", "FFFFF0300000", "", "two"});
   EXPECT_TRUE(engine.sent.empty());
   EXPECT_EQ(engine.prompter.Messages(),
             (std::vector<std::string>{"The number of quadlets must be at least 1.",
                                       "The largest block must be at least 4 bytes."}));
-}
-
-// The desktop program's status window reads the status area the moment it opens, through the same
-// engine; the refused request must still be reported as refused, not as the status read's data.
-class StatusReadingEngine : public FakeEngine {
- public:
-  struct Window : ScriptedPrompter {
-    explicit Window(StatusReadingEngine& e) : engine(e) {}
-    void ShowStatus() override {
-      ScriptedPrompter::ShowStatus();
-      engine.SendAndAwaitReply(engine.Builder().BuildReadBlockRequest("0040", "FFFFF0300000"),
-                               kReadBlockRequest);
-    }
-    StatusReadingEngine& engine;
-  };
-  Prompter& Ui() override { return ui; }
-  Window ui{*this};
-};
-
-TEST(ManualAccessStatusTest, ARefusedReadStaysRefusedWhenTheStatusWindowReadsOnOpening) {
-  StatusReadingEngine engine;
-  test::FakeMemory memory;
-  memory.Put(0xFFFFF0300000, std::string(128, '7'));
-  memory.rcodeFor = [](std::uint64_t address, int) { return address == 0xFFFFF0900010 ? 7 : 0; };
-  engine.responder = std::ref(memory);
-  const ManualAccessResult r = ManualAccess(engine, false, "1", "FFFFF0900010", "", "1000");
-  EXPECT_EQ(r.transfer.deviceErrors, 1);
-  EXPECT_EQ(r.dataText, "FFFFF0900010:7\n");
-  EXPECT_EQ(engine.ui.statusShown, 1);
-  EXPECT_EQ(engine.sent.size(), 2u);
 }
 
 TEST(ManualPacket, ExamplesCarryTheirTypeAndLabelOne) {
@@ -112,8 +86,10 @@ TEST(ManualPacket, SendsAWholeKnownPacketOnceAsTyped) {
   EXPECT_TRUE(r.sent);
   EXPECT_EQ(r.txRxTime, "    0.0010");
   // A response kind goes out without waiting; lower-case digits go as typed.
-  EXPECT_TRUE(SendManualPacket(engine, "00000460000000000000000000000000abcdef01").sent);
-  EXPECT_EQ(engine.LastOutcome(), Outcome::Sent);
+  const ManualSendResult response = SendManualPacket(engine, "00000460000000000000000000000000abcdef01");
+  EXPECT_TRUE(response.sent);
+  EXPECT_EQ(response.reply.outcome, Outcome::Sent);
+  EXPECT_EQ(response.txRxTime, "    0.0000");
   // An unknown kind is silently not sent.
   EXPECT_FALSE(SendManualPacket(engine, "000004300000FFFFF0400000").sent);
   EXPECT_FALSE(SendManualPacket(engine, "000004900000FFFFF0400000").sent);

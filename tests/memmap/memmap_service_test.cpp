@@ -19,6 +19,13 @@ using test::ReadQuadResponse;
 class MemMapTest : public ::testing::Test {
  protected:
   void SetUp() override { engine.responder = std::ref(memory); }
+  MemMapResult Transfer(double count, bool blockMode, double maxBytes) {
+    return MemMapData(engine, {count, offset, data, blockMode, maxBytes});
+  }
+  // The transfer's text as the program shows it.
+  std::string Text(double count, bool formatted, bool blockMode, double maxBytes) {
+    return TransferText(Transfer(count, blockMode, maxBytes), formatted);
+  }
   FakeEngine engine;
   test::FakeMemory memory;
   std::string offset = "FFFFF0300000";
@@ -29,33 +36,35 @@ TEST_F(MemMapTest, BlockReadsSplitInWholeQuadletsAndWrapInsideThePage) {
   // A read that fits one block goes as one even in quadlet mode; the offset is left cleaned.
   memory.Put(0xFFFFF0300000, "00000000000000010000000000000002");
   offset = "FFFF F030 0000";
-  EXPECT_EQ(MemMapData(engine, 4, offset, data, false, false, 1000), "00000000000000010000000000000002");
-  EXPECT_EQ(offset, "FFFFF0300000");
+  const MemMapResult one = Transfer(4, false, 1000);
+  EXPECT_EQ(TransferText(one, false), "00000000000000010000000000000002");
+  EXPECT_EQ(one.offset, "FFFFF0300000");
 
   offset = "FFFFF030FFF8";
   memory.Put(0xFFFFF03003E0, "CAFEF00D");
   // 1001 bytes is used as 1000: a block must advance the address by whole quadlets.
-  MemMapResult r = MemMapTransfer(engine, 252, offset, data, true, true, 1001);
+  const MemMapResult r = Transfer(252, true, 1001);
   EXPECT_TRUE(r.ok());
+  const std::string text = TransferText(r, true);
   EXPECT_EQ(engine.Packets(),
             (std::vector<std::string>{"000004500000FFFFF030000000100000", "000008500000FFFFF030FFF803E80000",
                                       "00000C500000FFFFF03003E000080000"}));
-  EXPECT_EQ(std::count(r.text.begin(), r.text.end(), '\n'), 252);
-  EXPECT_NE(r.text.find("FFFFF030FFFC:00000000\nFFFFF0300000:00000000\n"), std::string::npos);
-  EXPECT_NE(r.text.find("FFFFF03003DC:00000000\nFFFFF03003E0:CAFEF00D\n"), std::string::npos);
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 252);
+  EXPECT_NE(text.find("FFFFF030FFFC:00000000\nFFFFF0300000:00000000\n"), std::string::npos);
+  EXPECT_NE(text.find("FFFFF03003DC:00000000\nFFFFF03003E0:CAFEF00D\n"), std::string::npos);
 }
 
 TEST_F(MemMapTest, QuadletPathWritesEightDigitsAtATimeAndReadsAcrossTheWrap) {
   data = "11111111222222223333";
-  EXPECT_EQ(MemMapData(engine, 3, offset, data, false, false, 1000), "quad  1 ok\nquad  2 ok\nquad  3 ok\n");
+  EXPECT_EQ(Text(3, false, false, 1000), "quad  1 ok\nquad  2 ok\nquad  3 ok\n");
   EXPECT_EQ(engine.Packets(),
             (std::vector<std::string>{"000004000000FFFFF030000011111111", "000008000000FFFFF030000422222222",
                                       "00000C000000FFFFF030000833330000"}));
-  EXPECT_TRUE(data.empty());
 
   memory.Put(0xFFFFF030FFFC, "0000ABCD");
   offset = "FFFFF030FFFC";
-  EXPECT_EQ(MemMapData(engine, 2, offset, data, true, false, 4),
+  data.clear();
+  EXPECT_EQ(Text(2, true, false, 4),
             "FFFFF030FFFC: 0000ABCD\nFFFFF0300000: 11111111\n");
   EXPECT_EQ(engine.Packets().back(), "000014400000FFFFF0300000");
 }
@@ -64,8 +73,7 @@ TEST_F(MemMapTest, SplitBlockWriteSendsMaxBytesPerBlockAndTheRest) {
   offset = "FFFFF0C00000";
   for (int i = 0; i < 2500; ++i) data += ToHex(static_cast<std::uint64_t>(i % 256), 2);
   const std::string written = data;
-  EXPECT_TRUE(MemMapTransfer(engine, 625, offset, data, true, true, 1000).ok());
-  EXPECT_TRUE(data.empty());
+  EXPECT_TRUE(Transfer(625, true, 1000).ok());
   ASSERT_EQ(engine.sent.size(), 3u);
   EXPECT_EQ(engine.Offsets(), (std::vector<std::string>{"FFFFF0C00000", "FFFFF0C003E8", "FFFFF0C007D0"}));
   EXPECT_EQ(engine.sent[0].packet.substr(24, 4), "03E8");
@@ -75,24 +83,24 @@ TEST_F(MemMapTest, SplitBlockWriteSendsMaxBytesPerBlockAndTheRest) {
 
 TEST_F(MemMapTest, BrainErrorsGiveRcodeLinesAndOpenTheStatusWindow) {
   engine.replies.push_back(ReadBlockResponse("", 7));
-  MemMapResult block = MemMapTransfer(engine, 4, offset, data, false, true, 1000);
-  EXPECT_EQ(block.text, "FFFFF0300000:7\n");
+  const MemMapResult block = Transfer(4, true, 1000);
+  EXPECT_EQ(TransferText(block, false), "FFFFF0300000:7\n");
   EXPECT_EQ(block.deviceErrors, 1);
   EXPECT_EQ(engine.prompter.statusShown, 1);
 
   // A quadlet transfer carries on past an rcode, numbering quadlets from 1.
   engine.replies = {ReadQuadResponse("00000001"), ReadQuadResponse("00000000", 6),
                     ReadQuadResponse("00000003")};
-  MemMapResult quads = MemMapTransfer(engine, 3, offset, data, true, false, 4);
-  EXPECT_EQ(quads.text, "FFFFF0300000: 00000001\nFFFFF0300004: rcode  2:6\nFFFFF0300008: 00000003\n");
+  const MemMapResult quads = Transfer(3, false, 4);
+  EXPECT_EQ(TransferText(quads, true), "FFFFF0300000: 00000001\nFFFFF0300004: rcode  2:6\nFFFFF0300008: 00000003\n");
   EXPECT_EQ(engine.prompter.statusShown, 2);
   EXPECT_FALSE(quads.ok());
 }
 
 TEST_F(MemMapTest, NoUsableReplyEndsTheTransferWithoutStaleData) {
   engine.replies = {ReadQuadResponse("AAAAAAAA"), std::nullopt, ReadQuadResponse("CCCCCCCC")};
-  MemMapResult r = MemMapTransfer(engine, 3, offset, data, false, false, 4);
-  EXPECT_EQ(r.text, "AAAAAAAA");
+  MemMapResult r = Transfer(3, false, 4);
+  EXPECT_EQ(TransferText(r, false), "AAAAAAAA");
   EXPECT_TRUE(r.stopped);
   EXPECT_EQ(engine.sent.size(), 2u);
   EXPECT_EQ(engine.prompter.Messages().back(),
@@ -100,13 +108,13 @@ TEST_F(MemMapTest, NoUsableReplyEndsTheTransferWithoutStaleData) {
 
   // In a split block transfer the whole result is withheld.
   engine.replies = {ReadBlockResponse(std::string(2000, '0')), std::nullopt};
-  r = MemMapTransfer(engine, 300, offset, data, true, true, 1000);
-  EXPECT_EQ(r.text, "");
+  r = Transfer(300, true, 1000);
+  EXPECT_EQ(TransferText(r, true), "");
   EXPECT_TRUE(r.stopped);
 
   // A reply of the wrong kind is not taken for data either.
   engine.replies = {test::WriteResponse()};
-  EXPECT_EQ(MemMapTransfer(engine, 1, offset, data, false, false, 1000).text, "");
+  EXPECT_EQ(Text(1, false, false, 1000), "");
   EXPECT_EQ(engine.prompter.Messages().back(),
             "Error getting data (MemMapData function). Error number:  5\n");
 }
@@ -118,7 +126,7 @@ TEST_F(MemMapTest, StopRequestedEndsTheQuadletLoop) {
     return ReadQuadResponse("00000000");
   };
   engine.SetStopRequested(true);  // a stale request from an earlier scan is cleared first
-  EXPECT_TRUE(MemMapTransfer(engine, 10, offset, data, false, false, 4).stopped);
+  EXPECT_TRUE(Transfer(10, false, 4).stopped);
   EXPECT_EQ(engine.sent.size(), 2u);
 }
 
@@ -128,7 +136,8 @@ TEST_F(MemMapTest, BadArgumentsAreRefusedBeforeAnythingIsSent) {
   const std::string noCount = "The number of quadlets must be at least 1.";
   auto refusal = [&](double count, std::string offset, std::string data, bool blockMode, double maxBytes) {
     engine.prompter.Clear();
-    EXPECT_TRUE(MemMapTransfer(engine, count, offset, data, false, blockMode, maxBytes).stopped);
+    const MemMapResult r = MemMapData(engine, {count, offset, data, blockMode, maxBytes});
+    EXPECT_TRUE(r.stopped && r.refused);
     const std::vector<std::string> said = engine.prompter.Messages();
     return said.size() == 1 ? said[0] : "(" + std::to_string(said.size()) + " messages)";
   };
@@ -149,11 +158,15 @@ TEST_F(MemMapTest, BadArgumentsAreRefusedBeforeAnythingIsSent) {
 TEST_F(MemMapTest, MemMapBlockReadsAndWritesOneBlock) {
   memory.Put(0x0000F0300000, "0102030405");
   // A write pads a short offset on the left; the data's byte count decides the length.
-  EXPECT_EQ(MemMapBlock(engine, "F030 0008", false, 0, "AABBCC"), "");
+  EXPECT_EQ(TransferText(MemMapBlock(engine, "F030 0008", 0, "AABBCC"), true), "");
   EXPECT_EQ(engine.sent[0].packet, "0000041000000000F030000800030000AABBCC00");
   // A read of a partial quadlet returns only the bytes asked for, not the padding.
-  EXPECT_EQ(MemMapBlock(engine, "0000F0300000", false, 5, ""), "0102030405");
-  EXPECT_EQ(MemMapBlock(engine, "0000F0300000", true, 5, ""), "0000F0300000:01020304\n");
+  const MemMapResult five = MemMapBlock(engine, "0000F0300000", 5, "");
+  EXPECT_EQ(TransferText(five, false), "0102030405");
+  EXPECT_EQ(TransferText(five, true), "0000F0300000:01020304\n");
+  // A refusal names the offset as it was passed.
+  engine.replies.push_back(ReadBlockResponse("", 7));
+  EXPECT_EQ(TransferText(MemMapBlock(engine, "F030 0000", 4, ""), true), "F030 0000:7\n");
 }
 
 }  // namespace

@@ -30,18 +30,17 @@ class FakeEngine : public Engine {
 
   FakeEngine() : builder_(labels_, prompter) {}
 
-  void SendAndAwaitReply(const std::string& packet, int tcode) override {
+  Reply SendAndAwaitReply(const std::string& packet, int tcode) override {
     AddMsg("\n\nSending " + PacketTypeName(tcode) + ": " + packet);
-    flags_.Clear();
-    txRxTime_ = "    0.0000";
+    Reply r;
     if (packet.empty()) {
-      outcome_ = Outcome::Empty;
-      return;
+      r.outcome = Outcome::Empty;
+      return r;
     }
     sent.push_back({packet, tcode});
     if (IsResponseTcode(tcode)) {
-      outcome_ = Outcome::Sent;
-      return;
+      r.outcome = Outcome::Sent;
+      return r;
     }
     std::optional<std::string> reply;
     if (!replies.empty()) {
@@ -51,21 +50,18 @@ class FakeEngine : public Engine {
       reply = responder(packet, tcode);
     }
     if (!reply) {
-      prompter.Message("The timeout of: " + NumberText(timeoutSeconds) +
-                       " expired without receiving a reply.");
-      outcome_ = Outcome::TimedOut;
-      return;
+      prompter.Message("The timeout of: " + NumberText(timeoutSeconds) + " expired without receiving a reply.");
+      r.outcome = Outcome::TimedOut;
+      return r;
     }
-    lastReply_ = *reply;
-    AddMsg("\nReceived:  " + lastReply_ + DescribePacket(lastReply_, flags_));
-    outcome_ = Outcome::Replied;
-    txRxTime_ = "    0.0010";
+    r.outcome = Outcome::Replied;
+    r.packet = *reply;
+    r.seconds = 0.001;
+    AddMsg("\nReceived:  " + r.packet + DescribePacket(r.packet, r.flags));
+    return r;
   }
 
-  const std::string& LastReply() const override { return lastReply_; }
-  const ReplyFlags& Flags() const override { return flags_; }
-  Outcome LastOutcome() const override { return outcome_; }
-  std::string TxRxTime() const override { return txRxTime_; }
+  bool IsConnected() const override { return connected; }
   bool Busy() const override { return false; }
   bool StopRequested() const override { return stop_; }
   void SetStopRequested(bool on) override { stop_ = on; }
@@ -90,16 +86,13 @@ class FakeEngine : public Engine {
   std::deque<std::optional<std::string>> replies;
   Responder responder;
   int timeoutSeconds = 30;
+  bool connected = true;
   std::vector<Sent> sent;
   std::vector<std::string> log;
 
  private:
   TransactionLabels labels_;
   PacketBuilder builder_;
-  ReplyFlags flags_;
-  std::string lastReply_;
-  Outcome outcome_ = Outcome::Replied;
-  std::string txRxTime_ = "    0.0000";
   bool stop_ = false;
 };
 

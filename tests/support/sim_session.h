@@ -12,7 +12,7 @@
 #include <string>
 
 #include "protocol/prompter.h"
-#include "transport/session.h"
+#include "core/session.h"
 
 namespace kestrio::test {
 
@@ -50,7 +50,7 @@ class SimSession : public ::testing::Test {
   std::string SettingsPath() const { return dir_.filePath("kestrio.ini").toStdString(); }
   std::string Path(const char* name) const { return dir_.filePath(name).toStdString(); }
   std::string SimHost() const { return "127.0.0.1:" + std::to_string(port_); }
-  Link& link() { return session_->GetLink(); }
+  RequestEngine& engine() { return session_->Engine(); }
   std::string LogText() const { return session_->Log().Utf8(); }
 
   QTemporaryDir dir_;

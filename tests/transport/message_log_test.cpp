@@ -7,10 +7,8 @@
 #include <tuple>
 #include <utility>
 
-#include "protocol/prompter.h"
+#include "protocol/reply.h"
 #include "transport/host_address.h"
-#include "transport/link.h"
-#include "transport/session.h"
 #include "transport/settings.h"
 
 namespace kestrio {
@@ -83,13 +81,6 @@ TEST(Settings, DefaultsWithNothingStoredAndRoundTrip) {
   Settings again(path);
   EXPECT_EQ(again.DefaultIP(), "10.1.2.3:2002");
   EXPECT_EQ(again.DefaultTimeout(), 45);
-
-  // Start-up takes both into the engine.
-  ScriptedPrompter prompter;
-  Session session(prompter, path);
-  EXPECT_EQ(session.GetLink().TimeoutSeconds(), 45);
-  EXPECT_EQ(session.GetLink().Host(), "10.1.2.3:2002");
-  EXPECT_EQ(session.Engine().TxRxTime(), "    0.0000");
 }
 
 TEST(Settings, StoredTimeoutIsReadAsATypedNumberWithinLimitsAndAnUnwritableStoreIsSilent) {

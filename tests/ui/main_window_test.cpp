@@ -42,24 +42,12 @@ class MainWindowTest : public test::ToolWindowTest {
   std::string WidgetText() const { return window_->txtMsgBox->toPlainText().toStdString(); }
 };
 
-QStringList ActionTexts(const QWidget* menuOrBar) {
-  QStringList out;
-  for (const QAction* a : menuOrBar->actions())
-    if (!a->isSeparator()) out << a->text();
-  return out;
-}
-
 TEST_F(MainWindowTest, StartsWithDefaultsMenusAndHelpAndRemembersHostAndTimeout) {
   EXPECT_EQ(window_->txtRemoteHost->text(), "");
-  EXPECT_EQ(session_->GetLink().TimeoutSeconds(), 30);
+  EXPECT_EQ(session_->TimeoutSeconds(), 30);
   EXPECT_EQ(window_->lblTXRXTime->text(), "");
   EXPECT_FALSE(window_->AutoParsingOn());
   EXPECT_EQ(window_->windowTitle(), "Kestrio");
-  EXPECT_EQ(ActionTexts(window_->menuBar()) + ActionTexts(window_->mnuOptions) +
-                ActionTexts(window_->mnuAdvanced) + ActionTexts(window_->mnuHelp),
-            QStringList({"&Options", "&Advanced", "&Help", "&View Status...", "Set &Timeout...", "E&xit",
-                         "&Configure Events/Timers", "&Read/Write Memory Map...", "&Send Packets Manually...",
-                         "Auto &Parsing Disabled", "How To Use Kestrio", "About Kestrio"}));
   window_->mnuHowToUse->trigger();
   ASSERT_EQ(prompter_.log.size(), 1u);
   EXPECT_EQ(prompter_.log[0].title, "Kestrio Help");
@@ -81,7 +69,7 @@ TEST_F(MainWindowTest, StartsWithDefaultsMenusAndHelpAndRemembersHostAndTimeout)
   Settings(SettingsPath()).SetDefaultTimeout(45);
   Open();
   EXPECT_EQ(window_->txtRemoteHost->text(), "brain.local:2002");
-  EXPECT_EQ(session_->GetLink().TimeoutSeconds(), 45);
+  EXPECT_EQ(session_->TimeoutSeconds(), 45);
 }
 
 TEST_F(MainWindowTest, TimeoutDialogSetsTheEngineAndTheStoreOnlyForValidAnswers) {
@@ -92,8 +80,8 @@ TEST_F(MainWindowTest, TimeoutDialogSetsTheEngineAndTheStoreOnlyForValidAnswers)
   };
   // The engine's timeout and the stored one, which must always agree.
   auto timeout = [&] {
-    EXPECT_EQ(session_->GetLink().TimeoutSeconds(), Settings(SettingsPath()).DefaultTimeout());
-    return session_->GetLink().TimeoutSeconds();
+    EXPECT_EQ(session_->TimeoutSeconds(), Settings(SettingsPath()).DefaultTimeout());
+    return session_->TimeoutSeconds();
   };
   answer("2.5");
   ASSERT_EQ(prompter_.log.size(), 1u);
@@ -126,16 +114,16 @@ TEST_F(MainWindowTest, TimeoutDialogSetsTheEngineAndTheStoreOnlyForValidAnswers)
 TEST_F(MainWindowTest, ConnectShowsTheEnginesLinesAndKeepsTheHost) {
   window_->txtRemoteHost->setText(QString::fromStdString(SimHost()));
   window_->cmdConnect->click();
-  Link& link = session_->GetLink();
-  ASSERT_TRUE(link.IsConnected());
+  RequestEngine& engine = session_->Engine();
+  ASSERT_TRUE(session_->IsConnected());
   EXPECT_EQ(prompter_.Messages(), Strings{"\nConnected to: 127.0.0.1"});
   EXPECT_EQ(Settings(SettingsPath()).DefaultIP(), SimHost());
   EXPECT_TRUE(
       WidgetText().starts_with("127.0.0.1\nSending Power-up Clear.\n\nSending [Write Quad Request]: "));
-  EXPECT_TRUE(WidgetText().ends_with("\nReceived:  " + link.LastReply() + " [Write Response]"));
+  EXPECT_TRUE(WidgetText().ends_with("\nReceived:  " + engine.LastReply() + " [Write Response]"));
   EXPECT_EQ(WidgetText(), LogText());
   EXPECT_FALSE(window_->lblTXRXTime->text().isEmpty());
-  EXPECT_EQ(window_->lblTXRXTime->text().toStdString(), link.TxRxTime());
+  EXPECT_EQ(window_->lblTXRXTime->text().toStdString(), engine.TxRxTime());
 
   // The widget follows appends and replacements, and the operator's click moves the log's caret.
   MessageLog& log = session_->Log();
@@ -155,13 +143,9 @@ TEST_F(MainWindowTest, ConnectShowsTheEnginesLinesAndKeepsTheHost) {
 }
 
 TEST_F(MainWindowTest, WindowsNeedingAConnectionAreRefusedUntilConnected) {
-  Strings opened;
-  MainWindowHooks& hooks = window_->Hooks();
-  hooks.closePointsWindow = [&] { opened.push_back("close points"); };
-  hooks.openPointsWindow = [&](bool configure) { opened.push_back(configure ? "configure" : "read/write"); };
-  hooks.openStatusWindow = [&] { opened.push_back("status"); };
-  hooks.openMemoryMapWindow = [&] { opened.push_back("memory map"); };
-  hooks.openManualPackets = [&] { opened.push_back("manual"); };
+  test::RecordingNavigator windows;
+  window_->SetNavigator(&windows);
+  Strings& opened = windows.opened;
   auto pressAll = [&] {
     prompter_.Clear();
     opened.clear();
@@ -189,7 +173,7 @@ TEST_F(MainWindowTest, DisconnectAndExitCloseTheConnection) {
   for (const auto& close : closers) {
     ConnectToSim();
     close();
-    EXPECT_EQ(session_->GetLink().State(), Link::kStateClosed);
+    EXPECT_EQ(session_->GetConnection().State(), ConnectionState::Closed);
     EXPECT_TRUE(WidgetText().ends_with("\nConnection closed."));
   }
   EXPECT_EQ(exits.count(), 1);
@@ -197,10 +181,8 @@ TEST_F(MainWindowTest, DisconnectAndExitCloseTheConnection) {
 }
 
 TEST_F(MainWindowTest, ConfigureEventsOffersToConnectThenToWorkOffLine) {
-  int download = 0, offline = 0, resets = 0;
-  window_->Hooks().openDownloadWindow = [&] { ++download; };
-  window_->Hooks().openConfigurationWindow = [&] { ++offline; };
-  window_->Hooks().resetEventStates = [&] { ++resets; };
+  test::RecordingNavigator windows;
+  window_->SetNavigator(&windows);
   // Returns the questions asked.
   auto configure = [&](const std::string& host, std::deque<Answer> answers) {
     prompter_.Clear();
@@ -216,7 +198,7 @@ TEST_F(MainWindowTest, ConfigureEventsOffersToConnectThenToWorkOffLine) {
   const std::string offLine = "Would you like to work off-line?";
   EXPECT_EQ(configure("", {Answer::Cancel}), Strings{anyDevice});
   EXPECT_EQ(configure("", {Answer::No, Answer::Cancel}), (Strings{anyDevice, offLine}));
-  EXPECT_EQ(resets, 0);
+  EXPECT_TRUE(windows.opened.empty());
 
   // Nothing listens on port 1: the attempt fails, says so, and working off-line is offered.
   EXPECT_EQ(configure("127.0.0.1:1", {Answer::Yes, Answer::Yes}),
@@ -224,17 +206,17 @@ TEST_F(MainWindowTest, ConfigureEventsOffersToConnectThenToWorkOffLine) {
   EXPECT_EQ(prompter_.Messages(),
             (Strings{"\nCould not connect to: 127.0.0.1:1", "Could not connect to 127.0.0.1:1."}));
   EXPECT_TRUE(window_->WorkingOffLine());
-  EXPECT_EQ(std::tuple(download, offline, resets), std::tuple(0, 1, 1));
+  EXPECT_EQ(windows.opened, (Strings{"configuration", "reset events"}));
 
   EXPECT_EQ(configure(SimHost(), {Answer::Yes}).size(), 1u);
   EXPECT_FALSE(window_->WorkingOffLine());
-  EXPECT_EQ(std::tuple(download, offline, resets), std::tuple(1, 1, 2));
+  EXPECT_EQ(windows.opened, (Strings{"configuration", "reset events", "download", "reset events"}));
 }
 
 TEST_F(MainWindowTest, AutoParsingSaysSoAndDecodesSelectedLogPackets) {
   ConnectToSim();
   window_->txtMsgBox->selectAll();
-  EXPECT_FALSE(window_->PacketDecoder()->isVisible());
+  EXPECT_FALSE(window_->Windows().PacketDecoder()->isVisible());
   for (const bool on : {true, false}) {
     prompter_.Clear();
     window_->mnuAutoParsing->trigger();
@@ -253,8 +235,8 @@ TEST_F(MainWindowTest, AutoParsingSaysSoAndDecodesSelectedLogPackets) {
     cursor.setPosition(from);
     cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     window_->txtMsgBox->setTextCursor(cursor);
-    EXPECT_TRUE(window_->PacketDecoder()->isVisible());
-    const QString decoded = window_->PacketDecoder()->DecodedText();
+    EXPECT_TRUE(window_->Windows().PacketDecoder()->isVisible());
+    const QString decoded = window_->Windows().PacketDecoder()->DecodedText();
     EXPECT_TRUE(decoded.contains("Packet 1: [Write Quad Request], 32 digits")) << decoded.toStdString();
     EXPECT_TRUE(decoded.contains("Packet 2: [Write Response], 24 digits")) << decoded.toStdString();
     EXPECT_FALSE(decoded.contains("!")) << decoded.toStdString();  // no packet reported malformed
@@ -264,7 +246,7 @@ TEST_F(MainWindowTest, AutoParsingSaysSoAndDecodesSelectedLogPackets) {
 TEST_F(MainWindowTest, RequestControlsAreDisabledWhileATransactionWaits) {
   ConnectToSim();
   window_->mnuViewStatus->trigger();
-  FrmStatus* status = window_->StatusWindow();
+  FrmStatus* status = window_->Windows().StatusWindow();
   ASSERT_NE(status, nullptr);
   sim_->SetFaultPlan({.delayMs = 300});
   auto enabled = [&] {
@@ -274,9 +256,10 @@ TEST_F(MainWindowTest, RequestControlsAreDisabledWhileATransactionWaits) {
   std::vector<bool> whileWaiting;
   // Runs inside the engine's wait, before the delayed reply can arrive.
   QTimer::singleShot(0, window_.get(), [&] { whileWaiting = enabled(); });
-  Link& link = session_->GetLink();
-  link.SendAndAwaitReply(link.Builder().BuildReadQuadRequest("FFFFF0300000"), kReadQuadRequest);
-  EXPECT_EQ(link.LastOutcome(), Outcome::Replied);
+  RequestEngine& engine = session_->Engine();
+  const Reply reply =
+      engine.SendAndAwaitReply(engine.Builder().BuildReadQuadRequest("FFFFF0300000"), kReadQuadRequest);
+  EXPECT_EQ(reply.outcome, Outcome::Replied);
   // The operator can always abandon the connection.
   EXPECT_EQ(whileWaiting, (std::vector<bool>{false, false, false, true}));
   EXPECT_EQ(enabled(), (std::vector<bool>{true, true, true, true}));

@@ -5,6 +5,8 @@
 // clang-format off
 #include "ui/main_window.h"
 // clang-format on
+#include "ui/navigator.h"
+#include "ui/window_context.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -19,13 +21,13 @@ class ToolWindowTest : public kestrio::test::SimSession {
   // Builds the session and the main window; settings written before this are what start-up sees.
   void Open() {
     OpenSession();
-    window_ = std::make_unique<FrmMain>(*session_, prompter_);
-    prompter_.hook = [this] { window_->Hooks().openStatusWindow(); };
+    window_ = std::make_unique<FrmMain>(*session_);
+    prompter_.hook = [this] { window_->Context().Navigate().OpenStatusWindow(); };
   }
   void ConnectToSim() {
     window_->txtRemoteHost->setText(QString::fromStdString(SimHost()));
     window_->cmdConnect->click();
-    ASSERT_TRUE(session_->GetLink().IsConnected());
+    ASSERT_TRUE(session_->IsConnected());
     prompter_.Clear();
   }
   void StartAndConnect(sim::SimOptions opts = {}) {
@@ -41,6 +43,22 @@ class ToolWindowTest : public kestrio::test::SimSession {
   int SentCount() const { return static_cast<int>(kestrio::test::Count(LogText(), "Sending ")); }
 
   std::unique_ptr<FrmMain> window_;
+};
+
+// Records what the main window asks to open, by name, instead of opening it.
+class RecordingNavigator : public Navigator {
+ public:
+  void OpenStatusWindow() override { opened.push_back("status"); }
+  void OpenMemoryMapWindow() override { opened.push_back("memory map"); }
+  void OpenManualPackets() override { opened.push_back("manual"); }
+  void OpenPointsWindow(bool configure) override { opened.push_back(configure ? "configure" : "read/write"); }
+  void ClosePointsWindow() override { opened.push_back("close points"); }
+  void OpenDownloadWindow() override { opened.push_back("download"); }
+  void OpenConfigurationWindow() override { opened.push_back("configuration"); }
+  void ResetEventStates() override { opened.push_back("reset events"); }
+  void ShowPacket(const QString&) override { opened.push_back("decoder"); }
+  void ShowTxRxTime(const QString&) override {}
+  std::vector<std::string> opened;
 };
 
 }  // namespace kestrio::ui::test

@@ -31,12 +31,12 @@ using Strings = std::vector<std::string>;
 class ToolWindowsTest : public test::ToolWindowTest {
  protected:
   QString Field(const char* label) {
-    QLineEdit* field = window_->StatusWindow()->Field(label);
+    QLineEdit* field = window_->Windows().StatusWindow()->Field(label);
     return field ? field->text() : QString("<no field>");
   }
   FrmMemoryMap* OpenMemoryMap() {
     window_->mnuMemoryMap->trigger();
-    FrmMemoryMap* w = window_->MemoryMapWindow();
+    FrmMemoryMap* w = window_->Windows().MemoryMapWindow();
     if (w) {
       w->SetFileChooser([this](const QString& title, bool) {
         chooserTitles_ << title;
@@ -66,7 +66,7 @@ TEST_F(ToolWindowsTest, StatusShowsFieldsAndTheBrainsErrorAndItsCommandsAskAndRe
   // A flash kept in a folder that does not exist cannot be written: the brain refuses the store.
   StartAndConnect({.stateFile = Path("missing-folder/flash.txt")});
   window_->mnuViewStatus->trigger();
-  FrmStatus* status = window_->StatusWindow();
+  FrmStatus* status = window_->Windows().StatusWindow();
   ASSERT_NE(status, nullptr);
   EXPECT_TRUE(status->isVisible());
   EXPECT_EQ(status->windowTitle(), "Status");
@@ -78,12 +78,11 @@ TEST_F(ToolWindowsTest, StatusShowsFieldsAndTheBrainsErrorAndItsCommandsAskAndRe
   for (const auto& [label, value] : shown) EXPECT_EQ(Field(label), value) << label;
   status->close();
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  ASSERT_EQ(window_->StatusWindow(), nullptr);
+  ASSERT_EQ(window_->Windows().StatusWindow(), nullptr);
 
   // A read the brain refuses opens the window, which shows the brain's own error.
-  std::string offset = "FFFFF0900010", none;
-  EXPECT_EQ(MemMapTransfer(session_->Engine(), 1, offset, none, true, true, 1000).deviceErrors, 1);
-  status = window_->StatusWindow();
+  EXPECT_EQ(MemMapData(session_->Engine(), {1, "FFFFF0900010", {}, true, 1000}).deviceErrors, 1);
+  status = window_->Windows().StatusWindow();
   ASSERT_NE(status, nullptr);
   EXPECT_EQ(Field("Code:"), "E005: Invalid memory address.");
   EXPECT_EQ(Field("Destination Offset:"), "F0900010");
@@ -94,7 +93,7 @@ TEST_F(ToolWindowsTest, StatusShowsFieldsAndTheBrainsErrorAndItsCommandsAskAndRe
   const int sentBefore = SentCount();
   window_->mnuViewStatus->trigger();
   EXPECT_EQ(SentCount(), sentBefore);
-  EXPECT_EQ(window_->StatusWindow(), status);
+  EXPECT_EQ(window_->Windows().StatusWindow(), status);
   EXPECT_EQ(Field("Code:"), "untouched");
 
   prompter_.Clear();
@@ -105,7 +104,7 @@ TEST_F(ToolWindowsTest, StatusShowsFieldsAndTheBrainsErrorAndItsCommandsAskAndRe
   EXPECT_NE(LogText().find("\nStoring to EEProm."), std::string::npos);
   // The refusal brings the status window forward and says "not successful".
   EXPECT_EQ(prompter_.statusShown, 1);
-  EXPECT_EQ(window_->StatusWindow(), status);
+  EXPECT_EQ(window_->Windows().StatusWindow(), status);
   EXPECT_EQ(prompter_.Messages(), Strings{"EEProm Store not successful."});
   prompter_.Clear();
   status->cmdRestart->click();
@@ -142,9 +141,13 @@ TEST_F(ToolWindowsTest, MemoryMapReadsWritesAndRoundTripsTheEepromImageThroughAD
   EXPECT_EQ(w->txtNumberofQuadlets->text(), "2");
   EXPECT_TRUE(prompter_.Messages().empty());
   EXPECT_EQ(Access(w, false, "FFFFF0100040", "2"), "FFFFF0100040:0A0B0C0D\nFFFFF0100044:010203A2\n");
+  // A refused write keeps what the operator typed.
+  EXPECT_EQ(Access(w, true, "FFFFF0100040", "xyz?"), "xyz?");
+  EXPECT_EQ(prompter_.Messages(), Strings{"There is no hex data to write."});
+  prompter_.Clear();
 
   window_->mnuMemoryMap->trigger();  // only brings it forward
-  EXPECT_EQ(window_->MemoryMapWindow(), w);
+  EXPECT_EQ(window_->Windows().MemoryMapWindow(), w);
 
   // The EEPROM image: read, saved to a data file, opened again and stored back.
   w->optE2Read->click();
@@ -213,11 +216,11 @@ TEST_F(ToolWindowsTest, ManualShowsEachExampleAndSendsATypedPacketOnceOrOnTheSca
   // Replies slower than the period: timer ticks that find the engine busy are skipped, never refused.
   StartAndConnect({.faults = {.delayMs = 40}});
   window_->mnuSendPackets->trigger();
-  FrmManual* w = window_->ManualWindow();
+  FrmManual* w = window_->Windows().ManualWindow();
   ASSERT_NE(w, nullptr);
   EXPECT_EQ(w->windowTitle(), "Manual Mode");
   w->cmdDoCommand->click();  // nothing selected: nothing shown
-  EXPECT_TRUE(window_->PacketDecoder()->DecodedText().isEmpty());
+  EXPECT_TRUE(window_->Windows().PacketDecoder()->DecodedText().isEmpty());
   EXPECT_EQ(w->optCmd[4], nullptr);
   for (const ExamplePacket& e : ExamplePackets()) {
     QRadioButton* option = w->optCmd[static_cast<std::size_t>(e.index)];
@@ -225,7 +228,7 @@ TEST_F(ToolWindowsTest, ManualShowsEachExampleAndSendsATypedPacketOnceOrOnTheSca
     EXPECT_EQ(option->text(), e.caption);
     option->click();
     w->cmdDoCommand->click();
-    EXPECT_EQ(window_->PacketDecoder()->DecodedText().toStdString(), FormatDecoded(DecodePackets(e.packet)));
+    EXPECT_EQ(window_->Windows().PacketDecoder()->DecodedText().toStdString(), FormatDecoded(DecodePackets(e.packet)));
   }
 
   window_->lblTXRXTime->clear();
@@ -273,15 +276,30 @@ TEST_F(ToolWindowsTest, ManualShowsEachExampleAndSendsATypedPacketOnceOrOnTheSca
   // Stop from inside the event loop, as the operator's click arrives.
   QTimer::singleShot(0, w, [w] { w->btnAuto->click(); });
   EXPECT_TRUE(QTest::qWaitFor([w] { return !w->AutoSending(); }, 5000));
-  EXPECT_TRUE(QTest::qWaitFor([this] { return !session_->GetLink().Busy(); }, 5000));
+  EXPECT_TRUE(QTest::qWaitFor([this] { return !session_->Engine().Busy(); }, 5000));
   EXPECT_EQ(w->btnAuto->text(), "&Auto");
   EXPECT_TRUE(w->btnSendString->isEnabled());
   EXPECT_TRUE(w->btnScanTime->isEnabled());
   EXPECT_EQ(LogText().find("Request refused"), std::string::npos);
   EXPECT_TRUE(prompter_.Messages().empty());
-  const int stoppedAt = w->PacketsSent();
-  QTest::qWait(50);  // several periods: a stopped timer sends nothing more
-  EXPECT_EQ(w->PacketsSent(), stoppedAt);
+  EXPECT_FALSE(w->tmrAutoScanner->isActive());
+}
+
+// Auto Send is a repeating sender like the points window's scan: a timeout stops it.
+TEST_F(ToolWindowsTest, ATimeoutStopsAutoSendAsItStopsAScan) {
+  StartAndConnect();
+  session_->Engine().SetTimeoutSeconds(1);
+  window_->mnuSendPackets->trigger();
+  FrmManual* w = window_->Windows().ManualWindow();
+  ASSERT_NE(w, nullptr);
+  w->txtSendString->setText("000004400000FFFFF0300004");
+  sim_->SetFaultPlan({.dropEvery = 1});
+  w->btnAuto->click();
+  ASSERT_TRUE(w->AutoSending());
+  EXPECT_TRUE(QTest::qWaitFor([w] { return !w->AutoSending(); }, 20000));
+  EXPECT_EQ(w->btnAuto->text(), "&Auto");
+  EXPECT_FALSE(w->tmrAutoScanner->isActive());
+  EXPECT_EQ(prompter_.Messages(), Strings{"The timeout of:  1 expired without receiving a reply."});
 }
 
 }  // namespace

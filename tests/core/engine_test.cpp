@@ -1,23 +1,21 @@
-// The engine against a scripted peer over real loopback TCP: exact bytes, exact log lines.
-#include "transport/link.h"
-
+// The session's connection and engine against a scripted peer over real loopback TCP: exact bytes,
+// exact log lines.
 #include <gtest/gtest.h>
+#include <poll.h>
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
-#include <chrono>
 #include <memory>
-#include <thread>
 
-#include "transport/scripted_peer.h"
-#include "transport/session.h"
+#include "core/session.h"
+#include "support/scripted_peer.h"
 
 namespace kestrio {
 namespace {
 
-using testing::Response;
+using test::Response;
 using testing::ScriptedPeer;
 using Texts = std::vector<std::string>;
 
@@ -36,19 +34,22 @@ ScriptedPeer::Handler Replying(std::function<std::string(const std::string&)> an
   return [answer](ScriptedPeer& p, QTcpSocket& s, const std::string& request) { p.Send(s, answer(request)); };
 }
 
-class LinkTest : public ::testing::Test {
+class EngineTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dir_.isValid());
     session_ = std::make_unique<Session>(prompter_, dir_.filePath("settings.ini").toStdString());
     ASSERT_TRUE(peer_.Start());
-    link().SetHost(peer_.HostField());
-    link().SetTimeoutSeconds(10);  // replies come at once; only the timeout tests wait it out
-    link().SetScanHooks([this] { return scanning_; }, [this] { scanning_ = !scanning_; });
+    session_->SetHost(peer_.HostField());
+    engine().SetTimeoutSeconds(10);  // replies come at once; only the timeout tests wait it out
+    scan_ = ScanRegistry::Registration(session_->Scans(), {[this] { return scanning_; },
+                                                           [this] { scanning_ = false; }});
   }
 
-  Link& link() { return session_->GetLink(); }
+  RequestEngine& engine() { return session_->Engine(); }
+  Connection& connection() { return session_->GetConnection(); }
   std::string log() const { return session_->Log().Utf8(); }
+  Reply Send(const std::string& packet) { return engine().SendAndAwaitReply(packet, PacketTcode(packet)); }
 
   // Forgets what was logged, said and sent so far.
   void Forget() {
@@ -57,13 +58,13 @@ class LinkTest : public ::testing::Test {
     peer_.requests.clear();
   }
   void ConnectQuietly() {
-    ASSERT_TRUE(link().Connect(false));
+    ASSERT_TRUE(session_->Connect(false));
     Forget();
   }
   // A running scan that the engine has not been asked to stop.
   void StartScan() {
     scanning_ = true;
-    link().SetStopRequested(false);
+    engine().SetStopRequested(false);
   }
 
   std::string ReadQuad() { return session_->Builder().BuildReadQuadRequest("FFFFF0400000"); }
@@ -73,35 +74,36 @@ class LinkTest : public ::testing::Test {
   std::unique_ptr<Session> session_;
   ScriptedPeer peer_;
   bool scanning_ = false;
+  ScanRegistry::Registration scan_;
 };
 
-TEST_F(LinkTest, ConnectLogsAndSendsThePowerUpClear) {
-  ASSERT_TRUE(link().Connect(true));
+TEST_F(EngineTest, ConnectLogsAndSendsThePowerUpClear) {
+  ASSERT_TRUE(session_->Connect(true));
   EXPECT_EQ(prompter_.Messages(), Texts{"\nConnected to: 127.0.0.1"});
   EXPECT_EQ(log(), "127.0.0.1\nSending Power-up Clear.\n\nSending [Write Quad Request]: " +
                        std::string(kPucRequest) + "\nReceived:  000004200000000000000000 [Write Response]");
   EXPECT_EQ(peer_.requests, Texts{kPucRequest});
-  EXPECT_EQ(link().Socket().socketOption(QAbstractSocket::LowDelayOption).toInt(), 1);
+  EXPECT_EQ(connection().Socket().socketOption(QAbstractSocket::LowDelayOption).toInt(), 1);
   EXPECT_EQ(session_->SettingsStore().DefaultIP(), peer_.HostField());
 
-  link().Disconnect();
-  EXPECT_EQ(link().State(), Link::kStateClosed);
+  session_->Disconnect();
+  EXPECT_EQ(connection().State(), ConnectionState::Closed);
   EXPECT_TRUE(log().ends_with("\nConnection closed."));
 }
 
-TEST_F(LinkTest, FailedPowerUpClearOpensStatusAndSaysSo) {
+TEST_F(EngineTest, FailedPowerUpClearOpensStatusAndSaysSo) {
   // The brain expected something else.
   peer_.handler = Replying([](const std::string& r) { return Response(kWriteResponse, PacketLabel(r), 5); });
-  ASSERT_TRUE(link().Connect(false));
+  ASSERT_TRUE(session_->Connect(false));
   EXPECT_EQ(prompter_.statusShown, 1);
   EXPECT_EQ(prompter_.Messages(), Texts{"PUC not successful."});
 }
 
-TEST_F(LinkTest, ConnectFailuresAreReported) {
+TEST_F(EngineTest, ConnectFailuresAreReported) {
   const std::string dead = peer_.HostField();
   peer_.Stop();  // nothing listens there now
-  QSignalSpy beeps(&link(), &Link::beep);
-  EXPECT_FALSE(link().Connect(true));
+  QSignalSpy beeps(&engine(), &RequestEngine::beep);
+  EXPECT_FALSE(session_->Connect(true));
   EXPECT_EQ(prompter_.Messages(), Texts{"\nCould not connect to: " + dead});
   const std::string text = log();
   EXPECT_NE(text.find("\n" + std::string(60, '*') + "\nTCP Error <"), std::string::npos) << text;
@@ -112,78 +114,50 @@ TEST_F(LinkTest, ConnectFailuresAreReported) {
       << text;
   EXPECT_EQ(beeps.count(), 1);
 
-  prompter_.Clear();
-  link().SetHost("brain:99999");
-  EXPECT_FALSE(link().Connect(false));
-  EXPECT_EQ(prompter_.Messages(), Texts{"Could not connect to: brain:99999"});
+  // A field that is no host, or a name that does not resolve: one sentence, no error block.
+  for (const std::string host : {"brain:99999", "no-such-brain.invalid"}) {
+    Forget();
+    session_->SetHost(host);
+    EXPECT_FALSE(session_->Connect(false));
+    EXPECT_EQ(prompter_.Messages(), Texts{"Could not connect to: " + host});
+    EXPECT_EQ(log().find("TCP Error"), std::string::npos) << log();
+    EXPECT_EQ(log().find("not connected."), std::string::npos) << log();
+  }
 }
 
-TEST_F(LinkTest, TimeoutKeepsTheLastReplyStopsTheScanAndALateReplyIsNotTakenLater) {
+TEST_F(EngineTest, TimeoutKeepsTheLastReplyStopsTheScanAndALateReplyIsNotTakenLater) {
   ConnectQuietly();
-  const std::string before = link().LastReply();
+  const std::string before = engine().LastReply();
   peer_.handler = nullptr;  // silent
-  link().SetTimeoutSeconds(1);
+  engine().SetTimeoutSeconds(1);
   StartScan();
 
   const std::string first = ReadQuad();
-  link().SendAndAwaitReply(first, kReadQuadRequest);
-  EXPECT_EQ(link().LastOutcome(), Outcome::TimedOut);
+  EXPECT_EQ(Send(first).outcome, Outcome::TimedOut);
   EXPECT_EQ(prompter_.Messages(), Texts{"The timeout of:  1 expired without receiving a reply."});
   EXPECT_FALSE(scanning_);
-  EXPECT_FALSE(link().StopRequested());
-  EXPECT_EQ(link().LastReply(), before);
+  EXPECT_FALSE(engine().StopRequested());
+  EXPECT_EQ(engine().LastReply(), before);
 
-  // The late answer to the first request arrives with the second one's: only the second counts.
+  // The late answer to the first request arrives ahead of the second one's: only the second counts.
   const std::string late = Response(kReadQuadResponse, PacketLabel(first), 7, "DEADBEEF");
   peer_.handler = [&](ScriptedPeer& p, QTcpSocket& s, const std::string& request) {
     p.Send(s, late);
-    p.SendLater(s, 20, Response(kReadQuadResponse, PacketLabel(request), 0, "00C0FFEE"));
+    p.Send(s, Response(kReadQuadResponse, PacketLabel(request), 0, "00C0FFEE"));
   };
   const std::string second = ReadQuad();
-  link().SendAndAwaitReply(second, kReadQuadRequest);
-  EXPECT_EQ(link().LastOutcome(), Outcome::Replied);
-  EXPECT_EQ(link().LastReply(), Response(kReadQuadResponse, PacketLabel(second), 0, "00C0FFEE"));
-  EXPECT_FALSE(link().ReplyError());  // the late packet's rcode 7 is not this request's failure
+  const Reply reply = Send(second);
+  EXPECT_EQ(reply.outcome, Outcome::Replied);
+  EXPECT_EQ(reply.packet, Response(kReadQuadResponse, PacketLabel(second), 0, "00C0FFEE"));
+  EXPECT_EQ(reply.Quadlet(), 0x00C0FFEEu);
+  EXPECT_FALSE(reply.flags.ReplyError);  // the late packet's rcode 7 is not this request's failure
   EXPECT_NE(log().find("\nReceived:  " + late + " [Read Quad Response]"), std::string::npos);
-}
-
-// Packets delivered together are cut apart into consecutive slots, and slot 100 is followed by slot 0.
-TEST_F(LinkTest, CoalescedPacketsTakeConsecutiveSlotsAndTheRingWrapsAfterSlot100) {
-  ConnectQuietly();
-  const int strays = Link::kRingSlots - link().RxIndex() - 1;  // the reply lands in slot 0
-  const std::string stray = Response(kWriteResponse, 40);      // a label no request here carries
-  std::string reply;
-  peer_.handler = [&](ScriptedPeer& p, QTcpSocket& s, const std::string& request) {
-    reply = Response(kReadQuadResponse, PacketLabel(request), 0, "0000002A");
-    std::string burst;
-    for (int i = 0; i < strays; ++i) burst += stray;
-    p.Send(s, burst + reply);
-  };
-  link().SendAndAwaitReply(ReadQuad(), kReadQuadRequest);
-  EXPECT_EQ(link().LastReply(), reply);
-  EXPECT_EQ(link().RxIndex(), 0);
-  EXPECT_EQ(link().RxBuffer()[0], reply);
-  EXPECT_EQ(link().RxBuffer()[100], stray);
-  EXPECT_TRUE(log().ends_with("\nReceived:  " + stray + " [Write Response]\nReceived:  " + reply +
-                              " [Read Quad Response]"));
-}
-
-// A packet of unknown tcode has no trustworthy label: while a request waits, it is that request's reply.
-TEST_F(LinkTest, UnknownDataIsTheReplyButReported) {
-  ConnectQuietly();
-  peer_.handler = Replying([](const std::string&) { return "00000490AABBCCDDEEFF"; });
-  link().SendAndAwaitReply(ReadQuad(), kReadQuadRequest);
-  EXPECT_EQ(link().LastOutcome(), Outcome::Replied);
-  EXPECT_EQ(link().LastReply(), "00000490AABBCCDDEEFF");
-  EXPECT_TRUE(log().ends_with("\nReceived:  00000490AABBCCDDEEFF <<Data of unknown type>>"));
-  EXPECT_TRUE(link().ReplyFailed());
-  EXPECT_EQ(prompter_.Messages(), Texts{"Unrecognized Data Received from Ethernet device."});
 }
 
 // The connection ends while a reply is awaited, eight bytes into a block reply that claims 65535:
 // the peer resets it, or the operator presses DISCONNECT. The wait ends at once, the kept digits are
 // dropped, and the next request reconnects silently with its own power-up clear.
-TEST_F(LinkTest, ConnectionEndingDuringAWaitIsReportedAndTheNextRequestReconnects) {
+TEST_F(EngineTest, ConnectionEndingDuringAWaitIsReportedAndTheNextRequestReconnects) {
   const std::string head = Response(kReadQuadResponse, 0).substr(0, 6) + "70" + "0000" + "000000000000" +
                            "FFFF0000" + "0011223344556677";
   for (const bool disconnect : {false, true}) {
@@ -192,21 +166,19 @@ TEST_F(LinkTest, ConnectionEndingDuringAWaitIsReportedAndTheNextRequestReconnect
     StartScan();
     peer_.handler = [&](ScriptedPeer& p, QTcpSocket& s, const std::string&) {
       p.Send(s, head);
-      QTimer::singleShot(20, &s, [this, &s, disconnect] { disconnect ? link().Disconnect() : s.abort(); });
+      QTimer::singleShot(20, &s, [this, &s, disconnect] { disconnect ? session_->Disconnect() : s.abort(); });
     };
-    link().SendAndAwaitReply(ReadQuad(), kReadQuadRequest);
-    EXPECT_EQ(link().LastOutcome(), Outcome::NotConnected);
+    EXPECT_EQ(Send(ReadQuad()).outcome, Outcome::NotConnected);
     EXPECT_EQ(prompter_.Messages(), Texts{kNotConnected});
-    EXPECT_TRUE(link().StopRequested());
+    EXPECT_TRUE(engine().StopRequested());
     EXPECT_FALSE(scanning_);
-    EXPECT_TRUE(link().PendingDigits().empty());
+    EXPECT_TRUE(engine().Rx().PendingDigits().empty());
     EXPECT_NE(log().find("\nReceived:  " + head + " <<Incomplete packet discarded>>"), std::string::npos);
 
     Forget();
     peer_.handler = Replying(ScriptedPeer::DefaultAnswer);
     const std::string request = ReadQuad();
-    link().SendAndAwaitReply(request, kReadQuadRequest);
-    EXPECT_EQ(link().LastOutcome(), Outcome::Replied);
+    EXPECT_EQ(Send(request).outcome, Outcome::Replied);
     EXPECT_TRUE(prompter_.log.empty());
     ASSERT_EQ(peer_.requests.size(), 2u);
     EXPECT_EQ(peer_.requests[0].substr(12), "FFFFF038000000000001");
@@ -218,48 +190,48 @@ TEST_F(LinkTest, ConnectionEndingDuringAWaitIsReportedAndTheNextRequestReconnect
 
   // With no brain listening the reconnect fails: nothing is sent and the scan is stopped.
   peer_.Stop();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !link().IsConnected(); }, 5000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !engine().IsConnected(); }, 5000));
   Forget();
   StartScan();
-  link().SendAndAwaitReply(ReadQuad(), kReadQuadRequest);
-  EXPECT_EQ(link().LastOutcome(), Outcome::NotConnected);
+  EXPECT_EQ(Send(ReadQuad()).outcome, Outcome::NotConnected);
   EXPECT_EQ(prompter_.Messages(), Texts{kNotConnected});
-  EXPECT_TRUE(link().StopRequested());
+  EXPECT_TRUE(engine().StopRequested());
   EXPECT_FALSE(scanning_);
   EXPECT_TRUE(peer_.requests.empty());
 }
 
 // DISCONNECT pressed while a read waits and nothing of its reply has come: the operator's close
 // stands; the read is not sent again on a new connection.
-TEST_F(LinkTest, DisconnectDuringAReadIsNotUndoneByASilentResend) {
+TEST_F(EngineTest, DisconnectDuringAReadIsNotUndoneByASilentResend) {
   ConnectQuietly();
   peer_.handler = [this](ScriptedPeer&, QTcpSocket& s, const std::string&) {
-    QTimer::singleShot(20, &s, [this] { link().Disconnect(); });
+    QTimer::singleShot(0, &s, [this] { session_->Disconnect(); });
   };
-  link().SendAndAwaitReply(ReadQuad(), kReadQuadRequest);
-  EXPECT_EQ(link().LastOutcome(), Outcome::NotConnected);
+  EXPECT_EQ(Send(ReadQuad()).outcome, Outcome::NotConnected);
   EXPECT_EQ(prompter_.Messages(), Texts{kNotConnected});
   EXPECT_EQ(peer_.requests.size(), 1u);
-  EXPECT_EQ(link().State(), Link::kStateClosed);
+  EXPECT_EQ(connection().State(), ConnectionState::Closed);
 }
 
 // The brain ends the connection while the program is idle and no event runs to notice it. A write
 // is preceded by a look at the socket; a read goes out at once into the dead connection and is sent
 // again after the reconnect. Either way the brain answers the request exactly once.
-TEST_F(LinkTest, CloseUnnoticedWhileIdleStillReconnects) {
+TEST_F(EngineTest, CloseUnnoticedWhileIdleStillReconnects) {
   for (const bool orderly : {false, true}) {
     for (const bool write : {false, true}) {
       SCOPED_TRACE(std::string(orderly ? "orderly close, " : "reset, ") + (write ? "write" : "read"));
       ConnectQuietly();
       const int connections = peer_.connections;
       orderly ? peer_.CloseAll() : peer_.DropAll();
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      ASSERT_EQ(link().Socket().state(), QAbstractSocket::ConnectedState);
+      // Wait, without running the event loop, until the close has reached our end of the connection.
+      pollfd p{static_cast<int>(connection().Socket().socketDescriptor()), POLLIN, 0};
+      ASSERT_EQ(::poll(&p, 1, 10000), 1);
+      ASSERT_EQ(connection().Socket().state(), QAbstractSocket::ConnectedState);
       const std::string request =
           write ? session_->Builder().BuildWriteQuadRequest("00000001", "FFFFF0400000") : ReadQuad();
-      link().SendAndAwaitReply(request, PacketTcode(request));
-      EXPECT_EQ(link().LastOutcome(), Outcome::Replied);
-      EXPECT_EQ(link().LastReply(), ScriptedPeer::DefaultAnswer(request));
+      const Reply reply = Send(request);
+      EXPECT_EQ(reply.outcome, Outcome::Replied);
+      EXPECT_EQ(reply.packet, ScriptedPeer::DefaultAnswer(request));
       EXPECT_TRUE(prompter_.log.empty());
       EXPECT_EQ(peer_.connections, connections + 1);
       ASSERT_EQ(peer_.requests.size(), 2u);  // the new connection's power-up clear, then the request
@@ -274,7 +246,7 @@ TEST_F(LinkTest, CloseUnnoticedWhileIdleStillReconnects) {
 
 // A brain that drops the connection on receiving a request, without answering: a read is asked
 // once more on a new connection, a write never twice; then the loss is reported.
-TEST_F(LinkTest, ARequestTheBrainDropsUnansweredIsReportedAfterAtMostOneMoreRead) {
+TEST_F(EngineTest, ARequestTheBrainDropsUnansweredIsReportedAfterAtMostOneMoreRead) {
   peer_.handler = [](ScriptedPeer& p, QTcpSocket& socket, const std::string& request) {
     if (request.substr(12, 12) == "FFFFF0380000") return p.Send(socket, ScriptedPeer::DefaultAnswer(request));
     socket.abort();
@@ -284,41 +256,38 @@ TEST_F(LinkTest, ARequestTheBrainDropsUnansweredIsReportedAfterAtMostOneMoreRead
     ConnectQuietly();
     const std::string request =
         write ? session_->Builder().BuildWriteQuadRequest("00000001", "FFFFF0400000") : ReadQuad();
-    link().SendAndAwaitReply(request, PacketTcode(request));
-    EXPECT_EQ(link().LastOutcome(), Outcome::NotConnected);
+    EXPECT_EQ(Send(request).outcome, Outcome::NotConnected);
     EXPECT_EQ(prompter_.Messages(), std::vector<std::string>{"**NOT CONNECTED**"});
     EXPECT_EQ(std::count(peer_.requests.begin(), peer_.requests.end(), request), write ? 1 : 2);
   }
 }
 
 // A scan tick or a click while a reply is awaited: refused without a word on the wire or a dialog.
-TEST_F(LinkTest, SecondTransactionWhileWaitingIsRefused) {
+// The peer makes the second attempts itself the moment the first request reaches it, then answers.
+TEST_F(EngineTest, SecondTransactionWhileWaitingIsRefused) {
   ConnectQuietly();
-  QSignalSpy busy(&link(), &Link::busyChanged);
-  peer_.handler = [](ScriptedPeer& p, QTcpSocket& s, const std::string& request) {
-    p.SendLater(s, 60, ScriptedPeer::DefaultAnswer(request));
-  };
+  QSignalSpy busy(&engine(), &RequestEngine::busyChanged);
   Outcome inner = Outcome::Replied;
   bool busyInside = false;
   bool connectInside = false;
-  QTimer::singleShot(10, [&] {
-    busyInside = link().Busy();
-    link().SendAndAwaitReply(ReadQuad(), kReadQuadRequest);
-    inner = link().LastOutcome();
-    connectInside = link().Connect(true);
-  });
+  peer_.handler = [&](ScriptedPeer& p, QTcpSocket& s, const std::string& request) {
+    busyInside = engine().Busy();
+    inner = Send(ReadQuad()).outcome;
+    connectInside = session_->Connect(true);
+    p.Send(s, ScriptedPeer::DefaultAnswer(request));
+  };
   const std::string outer = ReadQuad();
-  link().SendAndAwaitReply(outer, kReadQuadRequest);
+  const Reply reply = Send(outer);
 
   EXPECT_TRUE(busyInside);
   EXPECT_EQ(inner, Outcome::Refused);
   EXPECT_TRUE(connectInside);  // refused, the connection stays as it was
-  EXPECT_EQ(link().LastReply(), ScriptedPeer::DefaultAnswer(outer));
+  EXPECT_EQ(reply.packet, ScriptedPeer::DefaultAnswer(outer));
   EXPECT_EQ(peer_.requests, Texts{outer});
   EXPECT_EQ(peer_.connections, 1);
   EXPECT_TRUE(prompter_.log.empty());
-  EXPECT_EQ(log(), "\n\nSending [Read Quad Request]: " + outer + kRefused + kRefused +
-                       "\nReceived:  " + link().LastReply() + " [Read Quad Response]");
+  EXPECT_EQ(log(), "\n\nSending [Read Quad Request]: " + outer + kRefused + kRefused + "\nReceived:  " +
+                       reply.packet + " [Read Quad Response]");
   ASSERT_EQ(busy.count(), 2);
   EXPECT_TRUE(busy[0][0].toBool());
   EXPECT_FALSE(busy[1][0].toBool());
@@ -326,18 +295,18 @@ TEST_F(LinkTest, SecondTransactionWhileWaitingIsRefused) {
 
 // An empty packet (a builder refused its input) is logged and never sent, not even a connection is
 // attempted for it; a response is sent without waiting for anything.
-TEST_F(LinkTest, EmptyPacketIsLoggedNotSentAndAResponseIsNotAwaited) {
-  link().SendAndAwaitReply("", kReadQuadRequest);
-  EXPECT_EQ(link().LastOutcome(), Outcome::Empty);
+TEST_F(EngineTest, EmptyPacketIsLoggedNotSentAndAResponseIsNotAwaited) {
+  EXPECT_EQ(engine().SendAndAwaitReply("", kReadQuadRequest).outcome, Outcome::Empty);
   EXPECT_EQ(log(), "\n\nSending [Read Quad Request]: ");
   EXPECT_EQ(peer_.connections, 0);
   EXPECT_TRUE(prompter_.log.empty());
 
   ConnectQuietly();
-  link().SendAndAwaitReply("", kWriteQuadRequest);
+  engine().SendAndAwaitReply("", kWriteQuadRequest);
   const std::string response = Response(kReadQuadResponse, 3, 0, "11223344");
-  link().SendAndAwaitReply(response, kReadQuadResponse);
-  EXPECT_EQ(link().LastOutcome(), Outcome::Sent);
+  const Reply sent = Send(response);
+  EXPECT_EQ(sent.outcome, Outcome::Sent);
+  EXPECT_EQ(sent.seconds, 0);
   EXPECT_EQ(log(), "\n\nSending [Write Quad Request]: \n\nSending [Read Quad Response]: " + response);
   ASSERT_TRUE(QTest::qWaitFor([&] { return !peer_.requests.empty(); }, 5000));
   EXPECT_EQ(peer_.requests, Texts{response});

@@ -1,0 +1,42 @@
+#pragma once
+// What a window may use of the session: the engine (services' door to the brain, and its busy
+// signal), the prompter, the log, the status record, the scan registry and the navigator that opens
+// other windows. No window reaches the connection or the socket.
+#include <string>
+
+#include "core/session.h"
+
+namespace kestrio::ui {
+
+class Navigator;
+
+class WindowContext {
+ public:
+  explicit WindowContext(Session& session) : session_(session) {}
+  void SetNavigator(Navigator& navigator) { navigator_ = &navigator; }
+
+  RequestEngine& Engine() { return session_.Engine(); }
+  Prompter& Ui() { return session_.Ui(); }
+  MessageLog& Log() { return session_.Log(); }
+  StatusRecord& Status() { return session_.Status(); }
+  ScanRegistry& Scans() { return session_.Scans(); }
+  Navigator& Navigate() { return *navigator_; }
+
+  bool IsConnected() const { return session_.IsConnected(); }
+  // The brain's IP address as the connection reports it, "" when not connected.
+  std::string PeerAddress() const { return session_.GetConnection().PeerAddress(); }
+
+  // The main window's own operations.
+  const std::string& Host() const { return session_.Host(); }
+  void SetHost(const std::string& host) { session_.SetHost(host); }
+  bool Connect(bool showMessage) { return session_.Connect(showMessage); }
+  void Disconnect() { session_.Disconnect(); }
+  int TimeoutSeconds() const { return session_.TimeoutSeconds(); }
+  void SetTimeoutSeconds(int seconds) { session_.SetTimeoutSeconds(seconds); }
+
+ private:
+  Session& session_;
+  Navigator* navigator_ = nullptr;
+};
+
+}  // namespace kestrio::ui
