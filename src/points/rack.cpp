@@ -20,7 +20,7 @@ BlockRead RackQuarterRead(int quarter) {
 }
 
 bool DecodeRackQuarter(const PayloadReader& block, int quarter, RackTypes& rack) {
-  if (quarter < 0 || quarter >= kRackQuarters) return false;
+  if (quarter < 0 || quarter >= kRackQuarters || !block.Has(0, kQuarterBytes)) return false;
   RackTypes read = rack;
   for (int j = 0; j < kPointsPerQuarter; ++j) {
     const int point = kPointsPerQuarter * quarter + j;
