@@ -19,7 +19,6 @@ class TextSource {
  public:
   explicit TextSource(std::string_view text) : text_(text) {}
   int Get() { return at_ < text_.size() ? static_cast<unsigned char>(text_[at_++]) : kEnd; }
-  void Rewind() { at_ = 0; }
 
  private:
   std::string_view text_;
@@ -34,7 +33,6 @@ class FileSource {
     const int c = std::getc(file_);
     return c == EOF ? kEnd : c;
   }
-  void Rewind() { std::rewind(file_); }
 
  private:
   std::FILE* file_;
@@ -180,24 +178,13 @@ std::string OutOfRangeText(const Field& f, const char* what) {
          shown + "' is not 0 to " + std::to_string(kMaxTypeCode) + "; the record is skipped.";
 }
 
+// One pass gives the same tables as sizing arrays in a first pass and filling them in a second:
+// the highest codes are those of the records that are kept.
 template <class Source>
 ModulePointTables ReadTables(Source& source, Prompter& ui) {
   ModulePointTables t;
-  Record r;
-  {
-    FieldReader<Source> in(source);
-    while (NextRecord(in, r)) {
-      const Code m = ReadCode(r.module), p = ReadCode(r.point);
-      if (m.kind != CodeKind::Valid || p.kind != CodeKind::Valid) continue;
-      t.HighestModuleType = std::max(t.HighestModuleType, static_cast<int>(m.value));
-      t.HighestPointType = std::max(t.HighestPointType, static_cast<int>(p.value));
-    }
-  }
-  t.ModuleTypeTable.assign(static_cast<std::size_t>(t.HighestModuleType) + 1, ModuleTypeInfo{});
-  t.PointTypeTable.assign(static_cast<std::size_t>(t.HighestPointType) + 1, PointTypeInfo{});
-
-  source.Rewind();
   FieldReader<Source> in(source);
+  Record r;
   while (NextRecord(in, r)) {
     const Code m = ReadCode(r.module), p = ReadCode(r.point);
     if (m.kind == CodeKind::OutOfRange) {
@@ -209,10 +196,10 @@ ModulePointTables ReadTables(Source& source, Prompter& ui) {
       continue;
     }
     if (m.kind != CodeKind::Valid || p.kind != CodeKind::Valid) continue;
-    // A file changed between the two passes may hold codes the tables were not sized for.
-    if (m.value > t.HighestModuleType || p.value > t.HighestPointType) continue;
+    t.HighestModuleType = std::max(t.HighestModuleType, static_cast<int>(m.value));
+    t.HighestPointType = std::max(t.HighestPointType, static_cast<int>(p.value));
 
-    ModuleTypeInfo& module = t.ModuleTypeTable[static_cast<std::size_t>(m.value)];
+    ModuleTypeInfo& module = t.ModuleTypeTable[m.value];
     module.Name = r.name.text;
     if (module.PointTypeCount < kMaxPointTypesPerModule) {
       ++module.PointTypeCount;
@@ -220,7 +207,7 @@ ModulePointTables ReadTables(Source& source, Prompter& ui) {
     } else {
       ui.Message(TooManyTypesText(module.Name));
     }
-    PointTypeInfo& point = t.PointTypeTable[static_cast<std::size_t>(p.value)];
+    PointTypeInfo& point = t.PointTypeTable[p.value];
     point.Name = r.description.text;
     point.ModuleType = static_cast<std::int16_t>(m.value);
   }
@@ -230,27 +217,28 @@ ModulePointTables ReadTables(Source& source, Prompter& ui) {
 }  // namespace
 
 std::optional<std::string_view> ModulePointTables::ModuleName(std::int64_t module) const {
-  if (module < 0 || module > HighestModuleType || module >= static_cast<std::int64_t>(ModuleTypeTable.size()))
-    return std::nullopt;
-  return ModuleTypeTable[static_cast<std::size_t>(module)].Name;
+  if (module < 0 || module > HighestModuleType) return std::nullopt;
+  const auto it = ModuleTypeTable.find(static_cast<std::int32_t>(module));
+  return it == ModuleTypeTable.end() ? std::string_view() : std::string_view(it->second.Name);
 }
 
 std::vector<PointTypeChoice> ModulePointTables::OfferedPointTypes(std::int64_t module) const {
   std::vector<PointTypeChoice> out;
   if (!ModuleName(module)) return out;
-  const ModuleTypeInfo& info = ModuleTypeTable[static_cast<std::size_t>(module)];
-  const int count = std::clamp<int>(info.PointTypeCount, 0, kMaxPointTypesPerModule);
+  const auto it = ModuleTypeTable.find(static_cast<std::int32_t>(module));
+  if (it == ModuleTypeTable.end()) return out;
+  const int count = std::clamp<int>(it->second.PointTypeCount, 0, kMaxPointTypesPerModule);
   for (int i = 1; i <= count; ++i) {
-    const std::int16_t code = info.PointTypeCodes[static_cast<std::size_t>(i)];
+    const std::int16_t code = it->second.PointTypeCodes[static_cast<std::size_t>(i)];
     out.push_back({code, std::string(PointTypeName(code).value_or(""))});
   }
   return out;
 }
 
 std::optional<std::string_view> ModulePointTables::PointTypeName(std::int64_t type) const {
-  if (type < 0 || type > HighestPointType || type >= static_cast<std::int64_t>(PointTypeTable.size()))
-    return std::nullopt;
-  return PointTypeTable[static_cast<std::size_t>(type)].Name;
+  if (type < 0 || type > HighestPointType) return std::nullopt;
+  const auto it = PointTypeTable.find(static_cast<std::int32_t>(type));
+  return it == PointTypeTable.end() ? std::string_view() : std::string_view(it->second.Name);
 }
 
 bool ModulePointTables::IsAnalogOutputModule(std::int64_t module) const {

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,9 +47,11 @@ struct PointTypeChoice {
   bool operator==(const PointTypeChoice&) const = default;
 };
 
+// Every code from 0 to HighestModuleType (HighestPointType) has an entry; only those the file lists
+// are stored, so a single code of 32767 costs one entry, not a table of 32768.
 struct ModulePointTables {
-  std::vector<ModuleTypeInfo> ModuleTypeTable = std::vector<ModuleTypeInfo>(1);  // 0..HighestModuleType
-  std::vector<PointTypeInfo> PointTypeTable = std::vector<PointTypeInfo>(1);     // 0..HighestPointType
+  std::map<std::int32_t, ModuleTypeInfo> ModuleTypeTable;
+  std::map<std::int32_t, PointTypeInfo> PointTypeTable;
   int HighestModuleType = 0;
   int HighestPointType = 0;
 
@@ -74,7 +77,7 @@ struct ModulePointFile {
 };
 
 // LoadModulePointInfo: reads the file at `path` (the caller chooses where it is; a relative path
-// is made absolute for the message), streaming it twice so memory stays bounded for any file.
+// is made absolute for the message), streaming it so memory stays bounded for any file.
 ModulePointFile LoadModulePointInfo(const std::filesystem::path& path, Prompter& ui);
 
 // "FATAL ERROR", an empty line, "Could not open file: ", the path and the system error number.
