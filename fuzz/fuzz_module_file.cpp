@@ -51,9 +51,16 @@ void CheckTables(const points::ModulePointTables& t, const kestrio::ScriptedProm
 
 // Codes as the brain may report them: negative, at the edges of the tables, huge.
 void CheckLookups(const points::ModulePointTables& t, std::uint64_t seed) {
-  const std::int64_t codes[] = {-1, 0, t.HighestModuleType, t.HighestModuleType + 1, t.HighestPointType,
-                                t.HighestPointType + 1, static_cast<std::int32_t>(seed), static_cast<std::int64_t>(seed),
-                                INT64_MIN, INT64_MAX};
+  const std::int64_t codes[] = {-1,
+                                0,
+                                t.HighestModuleType,
+                                t.HighestModuleType + 1,
+                                t.HighestPointType,
+                                t.HighestPointType + 1,
+                                static_cast<std::int32_t>(seed),
+                                static_cast<std::int64_t>(seed),
+                                INT64_MIN,
+                                INT64_MAX};
   for (std::int64_t code : codes) {
     const bool inModules = code >= 0 && code <= t.HighestModuleType;
     KESTRIO_FUZZ_CHECK(t.ModuleName(code).has_value() == inModules);
@@ -69,7 +76,8 @@ void CheckLookups(const points::ModulePointTables& t, std::uint64_t seed) {
 bool SameTables(const points::ModulePointTables& a, const points::ModulePointTables& b) {
   if (a.HighestModuleType != b.HighestModuleType || a.HighestPointType != b.HighestPointType) return false;
   const auto sameModule = [](const auto& x, const auto& y) {
-    return x.first == y.first && x.second.Name == y.second.Name && x.second.PointTypeCount == y.second.PointTypeCount &&
+    return x.first == y.first && x.second.Name == y.second.Name &&
+           x.second.PointTypeCount == y.second.PointTypeCount &&
            x.second.PointTypeCodes == y.second.PointTypeCodes;
   };
   const auto samePoint = [](const auto& x, const auto& y) {
@@ -109,7 +117,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const points::ModulePointTables tables = points::ParseModulePointInfo(text, ui);
   CheckTables(tables, ui);
   std::uint64_t seed = 0;
-  for (std::size_t i = 0; i < 8 && i < text.size(); ++i) seed = seed << 8 | static_cast<unsigned char>(text[i]);
+  for (std::size_t i = 0; i < 8 && i < text.size(); ++i)
+    seed = seed << 8 | static_cast<unsigned char>(text[i]);
   CheckLookups(tables, seed);
 
   if (options & 1) {

@@ -20,6 +20,7 @@
 #include "points/value_format.h"
 #include "protocol/convert.h"
 #include "protocol/hex.h"
+#include "protocol/reply.h"
 
 namespace {
 
@@ -31,7 +32,8 @@ const points::ModulePointTables& Tables() {
   static const points::ModulePointTables tables = [] {
     kestrio::ScriptedPrompter ui;
     return points::ParseModulePointInfo(
-        "Digital,0,In,256\nDigital,0,Out,384\nAI-2,16,V,64\nAI-2,16,mA,66\nAO-1,24,V,80\n\"\",30,x,500\n", ui);
+        "Digital,0,In,256\nDigital,0,Out,384\nAI-2,16,V,64\nAI-2,16,mA,66\nAO-1,24,V,80\n\"\",30,x,500\n",
+        ui);
   }();
   return tables;
 }
@@ -95,14 +97,16 @@ void CheckScans(const kestrio::PayloadReader& block, const points::RackTypes& ra
     if (!analogWrite.Refused()) {
       const std::uint64_t at = kestrio::HexValue(analogWrite.offset);
       KESTRIO_FUZZ_CHECK(at >= kestrio::memory_map::kAnalogOutputs.base &&
-                         at < kestrio::memory_map::kAnalogOutputs.base + kestrio::memory_map::kAnalogOutputs.size);
+                         at < kestrio::memory_map::kAnalogOutputs.base +
+                                  kestrio::memory_map::kAnalogOutputs.size);
       KESTRIO_FUZZ_CHECK(analogWrite.data.size() == 8);
     }
     const points::WriteRequest trigger = points::CalibrationTrigger(p, points::Calibration::Gain);
     if (!trigger.Refused()) {
       const std::uint64_t at = kestrio::HexValue(trigger.offset);
       KESTRIO_FUZZ_CHECK(at >= kestrio::memory_map::kCalibration.base &&
-                         at < kestrio::memory_map::kCalibration.base + kestrio::memory_map::kCalibration.size);
+                         at <
+                             kestrio::memory_map::kCalibration.base + kestrio::memory_map::kCalibration.size);
     }
   }
   const points::DigitalWrite masks = points::DigitalPointWrite(points::kAllPoints, texts);
@@ -139,7 +143,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::uint8_t options = in.Byte();
   const int quarter = options & 3;
   const std::string_view rest = in.Rest();
-  const std::string bytes = kestrio::BytesToHex(reinterpret_cast<const std::uint8_t*>(rest.data()), rest.size());
+  const std::string bytes =
+      kestrio::BytesToHex(reinterpret_cast<const std::uint8_t*>(rest.data()), rest.size());
 
   kestrio::Reply reply;
   reply.outcome = kestrio::Outcome::Replied;
@@ -151,8 +156,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     reply.packet.replace(24, 4, kestrio::ToHex(rest.size() & 0xFFFF, 4));
   }
   const kestrio::PayloadReader block = reply.Block();
-  const std::string request = "FFC01450" "0000FFFFF0600000" "01000000";
-  KESTRIO_FUZZ_CHECK(points::ScanLabelsMatch(request, reply.packet) == (kestrio::PacketLabel(reply.packet) == 5));
+  const std::string request =
+      "FFC01450"
+      "0000FFFFF0600000"
+      "01000000";
+  KESTRIO_FUZZ_CHECK(points::ScanLabelsMatch(request, reply.packet) ==
+                     (kestrio::PacketLabel(reply.packet) == 5));
 
   // The reply as a rack quarter: refused and nothing changed, or every code taken.
   points::RackTypes rack;
@@ -160,7 +169,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   rack.RackPointTypes.fill(2);
   const points::RackTypes before = rack;
   if (!points::DecodeRackQuarter(block, quarter, rack)) {
-    KESTRIO_FUZZ_CHECK(rack.RackPointTypes == before.RackPointTypes && rack.RackModuleTypes == before.RackModuleTypes);
+    KESTRIO_FUZZ_CHECK(rack.RackPointTypes == before.RackPointTypes &&
+                       rack.RackModuleTypes == before.RackModuleTypes);
   }
   // The bytes repeated to a whole quarter, so every input also gives a rack of arbitrary codes.
   std::string tiled;
@@ -169,11 +179,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   KESTRIO_FUZZ_CHECK(points::DecodeRackQuarter(kestrio::PayloadReader(tiled), quarter, rack));
   for (int j = 0; j < points::kPointsPerQuarter; ++j) {
     const int p = points::kPointsPerQuarter * quarter + j;
-    KESTRIO_FUZZ_CHECK(rack.RackPointTypes[p] == static_cast<std::int32_t>(kestrio::HexValue(tiled.substr(128 * j + 8, 8))));
+    KESTRIO_FUZZ_CHECK(rack.RackPointTypes[p] ==
+                       static_cast<std::int32_t>(kestrio::HexValue(tiled.substr(128 * j + 8, 8))));
   }
   // The other quarters' codes from the same bytes, so slots of every kind meet.
   for (int m = 0; m < points::kSlots; ++m) {
-    if (m / 4 != quarter) rack.RackModuleTypes[m] = (m % 3 == 0) ? 0 : rack.RackModuleTypes[4 * quarter + m % 4];
+    if (m / 4 != quarter)
+      rack.RackModuleTypes[m] = (m % 3 == 0) ? 0 : rack.RackModuleTypes[4 * quarter + m % 4];
   }
 
   CheckView(rack, (options & 4) != 0);

@@ -39,7 +39,7 @@ class FileSource {
 };
 
 struct Field {
-  std::string text;       // leading blanks and the quotes removed; at most kMaxFieldLength characters
+  std::string text;  // leading blanks and the quotes removed; at most kMaxFieldLength characters
   bool quoted = false;
   bool endsLine = false;  // ended by a line break or the end of the file rather than a comma
   bool cut = false;       // longer than kMaxFieldLength
@@ -203,7 +203,8 @@ ModulePointTables ReadTables(Source& source, Prompter& ui) {
     module.Name = r.name.text;
     if (module.PointTypeCount < kMaxPointTypesPerModule) {
       ++module.PointTypeCount;
-      module.PointTypeCodes[static_cast<std::size_t>(module.PointTypeCount)] = static_cast<std::int16_t>(p.value);
+      module.PointTypeCodes[static_cast<std::size_t>(module.PointTypeCount)] =
+          static_cast<std::int16_t>(p.value);
     } else {
       ui.Message(TooManyTypesText(module.Name));
     }
@@ -279,7 +280,8 @@ ModulePointFile LoadModulePointInfo(const std::filesystem::path& path, Prompter&
 }
 
 std::string CannotOpenText(const std::string& fullPath, int errorNumber) {
-  return "FATAL ERROR\n\nCould not open file: \n" + fullPath + "\nerror number: " + NumberText(errorNumber) + "\n";
+  return "FATAL ERROR\n\nCould not open file: \n" + fullPath + "\nerror number: " + NumberText(errorNumber) +
+         "\n";
 }
 
 std::string TooManyTypesText(std::string_view moduleName) {

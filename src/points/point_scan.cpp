@@ -7,6 +7,7 @@
 #include "points/value_format.h"
 #include "protocol/hex.h"
 #include "protocol/packet.h"
+#include "protocol/reply.h"
 
 namespace kestrio::points {
 
@@ -21,7 +22,8 @@ BlockRead AnalogScanRead() {
 }
 
 BlockRead DigitalScanRead() {
-  return {memory_map::AddressText(memory_map::kDigitalStates.base), ToHex(memory_map::kDigitalStates.size, 4)};
+  return {memory_map::AddressText(memory_map::kDigitalStates.base),
+          ToHex(memory_map::kDigitalStates.size, 4)};
 }
 
 bool ScanLabelsMatch(std::string_view request, std::string_view reply) {

@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "points/rack.h"
-#include "protocol/reply.h"
 
 namespace kestrio::points {
 

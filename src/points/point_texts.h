@@ -50,8 +50,10 @@ inline constexpr char kHelpText[] =
 inline constexpr char kQuarterReadFailed[] = "Point type read not successful, quarter: ";
 inline constexpr char kScaleReadFailed[] = "Point scale value read not successful.";
 inline constexpr char kScaleConversionFailed[] = "Error: Problem getting scaling values.";
-inline constexpr char kAnalogLabelMismatch[] = "Transaction Labels don't match - discarding this analog scan.";
-inline constexpr char kDigitalLabelMismatch[] = "Transaction Labels don't match - discarding this digital scan.";
+inline constexpr char kAnalogLabelMismatch[] =
+    "Transaction Labels don't match - discarding this analog scan.";
+inline constexpr char kDigitalLabelMismatch[] =
+    "Transaction Labels don't match - discarding this digital scan.";
 inline constexpr char kConfigWriteFailed[] = "Point configuration change not successful.";
 
 // Clicks and writes.

@@ -63,7 +63,9 @@ WriteRequest AnalogPointWrite(int point, std::string_view text) {
   const std::optional<float> value = TypedFloat(text);
   if (!value) return {text::kBadFloat, {}, {}};
   if (point % kPointsPerSlot >= kAnalogChannels) return {text::kPointAboveOne, {}, {}};
-  return {{}, memory_map::AddressText(memory_map::kAnalogOutputs.base + kRecordBytes * static_cast<std::uint32_t>(point)),
+  return {{},
+          memory_map::AddressText(memory_map::kAnalogOutputs.base +
+                                  kRecordBytes * static_cast<std::uint32_t>(point)),
           FloatToHex(*value)};
 }
 
@@ -71,7 +73,10 @@ WriteRequest CalibrationTrigger(int point, Calibration kind) {
   if (!IsPoint(point)) return {text::kNoSuchPoint, {}, {}};
   if (point % kPointsPerSlot >= kAnalogChannels) return {text::kPointAboveOne, {}, {}};
   const std::uint64_t area = kind == Calibration::Gain ? memory_map::kGainCalibration : 0;
-  return {{}, memory_map::AddressText(memory_map::kCalibration.base + area + kCalibrationStride * static_cast<std::uint32_t>(point)), {}};
+  return {{},
+          memory_map::AddressText(memory_map::kCalibration.base + area +
+                                  kCalibrationStride * static_cast<std::uint32_t>(point)),
+          {}};
 }
 
 std::optional<std::string> AcceptAnalogEntry(std::string_view typed) {

@@ -3,6 +3,7 @@
 #include "points/point_texts.h"
 #include "protocol/convert.h"
 #include "protocol/hex.h"
+#include "protocol/reply.h"
 
 namespace kestrio::points {
 
@@ -15,7 +16,8 @@ constexpr std::uint32_t kQuarterBytes = kRecordBytes * kPointsPerQuarter;
 
 BlockRead RackQuarterRead(int quarter) {
   if (quarter < 0 || quarter >= kRackQuarters) quarter = 0;
-  return {memory_map::AddressText(memory_map::kPointConfig.base + kQuarterBytes * static_cast<std::uint32_t>(quarter)),
+  return {memory_map::AddressText(memory_map::kPointConfig.base +
+                                  kQuarterBytes * static_cast<std::uint32_t>(quarter)),
           ToHex(kQuarterBytes, 4)};
 }
 
@@ -48,7 +50,8 @@ std::string PointRecordAddress(int point, int fieldOffset) {
 
 WriteRequest PointConfigWrite(int point, std::int32_t code) {
   if (!IsPoint(point)) return {text::kNoSuchPoint, {}, {}};
-  return {{}, PointRecordAddress(point, memory_map::point_record::kPointType),
+  return {{},
+          PointRecordAddress(point, memory_map::point_record::kPointType),
           ToHex(static_cast<std::uint32_t>(code), 8)};
 }
 

@@ -9,7 +9,12 @@
 #include <vector>
 
 #include "protocol/memory_map.h"
-#include "protocol/reply.h"
+
+namespace kestrio {
+// Declared, not included: protocol/reply.h and transport/engine.h both define Outcome, and a
+// service including this header beside the engine's must still compile.
+class PayloadReader;
+}  // namespace kestrio
 
 namespace kestrio::points {
 
@@ -32,7 +37,9 @@ struct RackTypes {
   std::array<std::int32_t, kPoints> RackPointTypes{};
 
   // The module type code of the slot holding `point`; 0 for a point outside the rack.
-  std::int32_t ModuleOf(int point) const { return IsPoint(point) ? RackModuleTypes[point / kPointsPerSlot] : 0; }
+  std::int32_t ModuleOf(int point) const {
+    return IsPoint(point) ? RackModuleTypes[point / kPointsPerSlot] : 0;
+  }
   // The point's type code; kNoPointType outside the rack.
   std::int32_t PointType(int point) const { return IsPoint(point) ? RackPointTypes[point] : kNoPointType; }
 };
@@ -65,7 +72,7 @@ bool DecodeRackQuarter(const PayloadReader& block, int quarter, RackTypes& rack)
 // "Point type read not successful, quarter: " with the quarter as NumberText and a full stop.
 std::string QuarterFailedText(int quarter);
 
-// The address of a field of a point's configuration record (offsets from memory_map::point_record).
+// The address of a field of point 0..63's configuration record (offsets from memory_map::point_record).
 std::string PointRecordAddress(int point, int fieldOffset);
 
 // WritePointConfigType: the write quadlet of `code` (eight upper-case digits) to the point's type.

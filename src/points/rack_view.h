@@ -11,8 +11,8 @@
 namespace kestrio::points {
 
 struct SlotView {
-  std::string text;              // the slot's box in the module column
-  bool unknownModule = false;    // code outside the module table: UnknownModuleMessage comes first
+  std::string text;               // the slot's box in the module column
+  bool unknownModule = false;     // code outside the module table: UnknownModuleMessage comes first
   bool widenFirstConfig = false;  // the slot's first configuration box spans its row
 };
 

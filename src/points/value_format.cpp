@@ -31,7 +31,8 @@ std::string FormatAnalogValue(float value) {
   // The shortest decimal that reads back as the same float, so 1.00005 rounds as typed, not as the
   // float's binary value 1.0000499...
   char buffer[96];
-  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::fixed);
+  const auto [end, ec] =
+      std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::fixed);
   if (ec != std::errc()) return text::kNan;  // cannot happen: the longest float takes under 60 characters
   const std::string_view shortest(buffer, static_cast<std::size_t>(end - buffer));
   const std::size_t point = shortest.find('.');

@@ -7,6 +7,7 @@
 #include "points/point_write.h"
 #include "points/rack_view.h"
 #include "protocol/hex.h"
+#include "protocol/reply.h"
 #include "sim/brain.h"
 #include "support/packets.h"
 
@@ -26,8 +27,8 @@ class DefaultRackTest : public ::testing::Test {
     }
   }
   Reply Read(const BlockRead& read) {
-    const std::optional<Bytes> bytes =
-        brain.Handle(test::ReadBlock(HexValue(read.offset), static_cast<std::uint32_t>(HexValue(read.length))));
+    const std::optional<Bytes> bytes = brain.Handle(
+        test::ReadBlock(HexValue(read.offset), static_cast<std::uint32_t>(HexValue(read.length))));
     Reply r;
     r.outcome = Outcome::Replied;
     if (bytes) r.packet = BytesToHex(*bytes);

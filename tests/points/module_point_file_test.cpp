@@ -37,28 +37,82 @@ struct ParseCase {
 
 TEST_F(ModulePointFileTest, FieldRulesAndRecords) {
   const std::vector<ParseCase> cases = {
-      {"quoted fields hold commas", "\"AI, two\",16,\"0, 10 V\",65\n", 16, 65, {{16, "AI, two"}}, {{65, "0, 10 V"}},
-       {{16, {65}}}, {}},
+      {"quoted fields hold commas",
+       "\"AI, two\",16,\"0, 10 V\",65\n",
+       16,
+       65,
+       {{16, "AI, two"}},
+       {{65, "0, 10 V"}},
+       {{16, {65}}},
+       {}},
       {"blanks before a field and after an unquoted one are dropped; text after a closing quote too",
-       "  A  ,  1 , d e ,2\n\"B\" junk,2,\"x\"y,3", 2, 3, {{1, "A"}, {2, "B"}}, {{2, "d e"}, {3, "x"}}, {}, {}},
+       "  A  ,  1 , d e ,2\n\"B\" junk,2,\"x\"y,3",
+       2,
+       3,
+       {{1, "A"}, {2, "B"}},
+       {{2, "d e"}, {3, "x"}},
+       {},
+       {}},
       {"&H codes in either case", "A,&H10,d,&h41\n", 16, 65, {{16, "A"}}, {{65, "d"}}, {}, {}},
       {"comments where a record begins; a comma in a comment starts a field",
-       "' first\n'second\n' note, X,3,e,4\n' last", 3, 4, {{3, "X"}}, {{4, "e"}}, {}, {}},
-      {"CR LF line ends and blank lines", "A,1,d,2\r\n\r\n   \nB,2,e,3\r\n", 2, 3, {{1, "A"}, {2, "B"}}, {}, {}, {}},
+       "' first\n'second\n' note, X,3,e,4\n' last",
+       3,
+       4,
+       {{3, "X"}},
+       {{4, "e"}},
+       {},
+       {}},
+      {"CR LF line ends and blank lines",
+       "A,1,d,2\r\n\r\n   \nB,2,e,3\r\n",
+       2,
+       3,
+       {{1, "A"}, {2, "B"}},
+       {},
+       {},
+       {}},
       {"the later record names the module and the point; both modules offer the point",
-       "A,3,d1,7\nB,3,d2,7\nC,4,d3,7\n", 4, 7, {{3, "B"}, {4, "C"}}, {{7, "d3"}}, {{3, {7, 7}}, {4, {7}}}, {}},
+       "A,3,d1,7\nB,3,d2,7\nC,4,d3,7\n",
+       4,
+       7,
+       {{3, "B"}, {4, "C"}},
+       {{7, "d3"}},
+       {{3, {7, 7}}, {4, {7}}},
+       {}},
       {"an unquoted comma shifts every later field, and shifted codes are skipped silently",
-       "M,5,one,two,7\nN,6,d,8\n", 0, 0, {{0, ""}}, {{0, ""}}, {}, {}},
+       "M,5,one,two,7\nN,6,d,8\n",
+       0,
+       0,
+       {{0, ""}},
+       {{0, ""}},
+       {},
+       {}},
       {"a record cut short by the end of the file, or a code with text after it, is dropped",
-       "A,1,d,2\nB,2,e,3x\nC,3", 1, 2, {{1, "A"}}, {}, {}, {}},
+       "A,1,d,2\nB,2,e,3x\nC,3",
+       1,
+       2,
+       {{1, "A"}},
+       {},
+       {},
+       {}},
       {"codes outside 0..32767 are skipped with a message naming the line",
-       "A,40000,d,1\nB,2,d,-3\nC,&HFFFFFFFFFF,d,1\nD,1,d,2\n", 1, 2, {{1, "D"}}, {}, {},
+       "A,40000,d,1\nB,2,d,-3\nC,&HFFFFFFFFFF,d,1\nD,1,d,2\n",
+       1,
+       2,
+       {{1, "D"}},
+       {},
+       {},
        {"ModulePointInfo.txt, line 1: the module type code '40000' is not 0 to 32767; the record is skipped.",
         "ModulePointInfo.txt, line 2: the point type code '-3' is not 0 to 32767; the record is skipped.",
         "ModulePointInfo.txt, line 3: the module type code '&HFFFFFFFFFF' is not 0 to 32767; the record is "
         "skipped."}},
-      {"a comments-only file gives one empty entry in each table", "' only\n' comments\n", 0, 0, {{0, ""}},
-       {{0, ""}}, {{0, {}}}, {}},
+      {"a comments-only file gives one empty entry in each table",
+       "' only\n' comments\n",
+       0,
+       0,
+       {{0, ""}},
+       {{0, ""}},
+       {{0, {}}},
+       {}},
   };
   for (const ParseCase& c : cases) {
     SCOPED_TRACE(c.what);
@@ -84,8 +138,9 @@ TEST_F(ModulePointFileTest, TwentyOneTypesGiveOneMessageAndKeepTheFirstTwenty) {
   EXPECT_EQ(Offered(t, 2), first20);
   EXPECT_EQ(t.PointTypeName(120), "Type 20");  // the refused record still names its point type
   EXPECT_EQ(t.PointTypeTable.at(120).ModuleType, 2);
-  EXPECT_EQ(ui.Messages(), std::vector<std::string>{
-                               "There are too many point configuration types for the AI-8, Wide module.  The max is:  20"});
+  EXPECT_EQ(ui.Messages(),
+            std::vector<std::string>{
+                "There are too many point configuration types for the AI-8, Wide module.  The max is:  20"});
 }
 
 TEST_F(ModulePointFileTest, LookupsStayInsideTheTables) {
@@ -95,7 +150,8 @@ TEST_F(ModulePointFileTest, LookupsStayInsideTheTables) {
     EXPECT_FALSE(t.IsAnalogOutputModule(code)) << code;
     EXPECT_TRUE(t.OfferedPointTypes(code).empty()) << code;
   }
-  for (std::int64_t code : {std::int64_t{-1}, std::int64_t{81}, INT64_MIN}) EXPECT_FALSE(t.PointTypeName(code));
+  for (std::int64_t code : {std::int64_t{-1}, std::int64_t{81}, INT64_MIN})
+    EXPECT_FALSE(t.PointTypeName(code));
   EXPECT_EQ(t.ModuleName(23), "");  // inside the table, named by no record
   EXPECT_EQ(t.OfferedPointTypes(24), (std::vector<PointTypeChoice>{{80, "Out"}}));
   EXPECT_TRUE(t.IsAnalogOutputModule(24));
@@ -115,8 +171,8 @@ TEST_F(ModulePointFileTest, LoadingReadsTheFileOrGivesTheFatalText) {
   const std::filesystem::path missing = dir / "absent.txt";
   const ModulePointFile gone = LoadModulePointInfo(missing, ui);
   EXPECT_FALSE(gone.Opened());
-  EXPECT_EQ(gone.fatalError, "FATAL ERROR\n\nCould not open file: \n" + missing.string() + "\nerror number:  " +
-                                 std::to_string(ENOENT) + "\n");
+  EXPECT_EQ(gone.fatalError, "FATAL ERROR\n\nCould not open file: \n" + missing.string() +
+                                 "\nerror number:  " + std::to_string(ENOENT) + "\n");
   EXPECT_NE(LoadModulePointInfo(dir, ui).fatalError, "");  // a folder cannot be read as the file
   EXPECT_TRUE(ui.log.empty());
   std::filesystem::remove_all(dir);

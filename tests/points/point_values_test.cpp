@@ -13,6 +13,7 @@
 #include "points/rack_view.h"
 #include "points/value_format.h"
 #include "protocol/hex.h"
+#include "protocol/reply.h"
 #include "support/packets.h"
 
 namespace kestrio::points {
@@ -23,17 +24,25 @@ constexpr float kInf = std::numeric_limits<float>::infinity();
 
 TEST(ValueFormatTest, AnalogValuesFollowTheHashPattern) {
   const std::vector<std::pair<float, const char*>> cases = {
-      {0.0f, "."},        {-0.0f, "."},         {3.0f, "3."},          {12.34567f, "12.3457"}, {-2.0f, "-2."},
-      {0.5f, ".5"},       {-0.25f, "-.25"},     {9.99995f, "10."},     {1.00005f, "1.0001"},   {0.00004f, "."},
-      {-0.00004f, "."},   {123456789.0f, "123456792."}, {kNaN, "NAN"}, {-kInf, "NAN"},
+      {0.0f, "."},          {-0.0f, "."},    {3.0f, "3."},     {12.34567f, "12.3457"},
+      {-2.0f, "-2."},       {0.5f, ".5"},    {-0.25f, "-.25"}, {9.99995f, "10."},
+      {1.00005f, "1.0001"}, {0.00004f, "."}, {-0.00004f, "."}, {123456789.0f, "123456792."},
+      {kNaN, "NAN"},        {-kInf, "NAN"},
   };
   for (const auto& [value, shown] : cases) EXPECT_EQ(FormatAnalogValue(value), shown) << value;
 }
 
 TEST(ValueFormatTest, ValueTextsAndTypedNumbers) {
   const std::vector<std::pair<float, const char*>> texts = {
-      {10.0f, " 10"},   {-10.0f, "-10"},          {0.0f, " 0"},         {-0.0f, " 0"},   {0.1f, " 0.1"},
-      {-2.5f, "-2.5"},  {1234567.0f, " 1234567"}, {12345678.0f, " 1.234568E+07"}, {0.00001f, " 1E-05"},
+      {10.0f, " 10"},
+      {-10.0f, "-10"},
+      {0.0f, " 0"},
+      {-0.0f, " 0"},
+      {0.1f, " 0.1"},
+      {-2.5f, "-2.5"},
+      {1234567.0f, " 1234567"},
+      {12345678.0f, " 1.234568E+07"},
+      {0.00001f, " 1E-05"},
   };
   for (const auto& [value, shown] : texts) EXPECT_EQ(ValueText(value), shown) << value;
   EXPECT_EQ(ScaleValueText(0x41200000), " 10");
@@ -42,8 +51,8 @@ TEST(ValueFormatTest, ValueTextsAndTypedNumbers) {
   EXPECT_EQ(ScaleValueText(0xFF800000), std::nullopt);
 
   const std::vector<std::pair<const char*, std::optional<std::string>>> typed = {
-      {"5", " 5"}, {" -2.5 V", "-2.5"}, {"1e-50", " 0"}, {"3.4e38", " 3.4E+38"},
-      {"abc", std::nullopt}, {"", std::nullopt}, {"1e39", std::nullopt}, {"-", std::nullopt},
+      {"5", " 5"},           {" -2.5 V", "-2.5"}, {"1e-50", " 0"},        {"3.4e38", " 3.4E+38"},
+      {"abc", std::nullopt}, {"", std::nullopt},  {"1e39", std::nullopt}, {"-", std::nullopt},
   };
   for (const auto& [text, accepted] : typed) EXPECT_EQ(AcceptAnalogEntry(text), accepted) << text;
 }
@@ -127,12 +136,9 @@ TEST_F(RackViewTest, SlotBoxesInBothModes) {
   const RackView config = DescribeRack(tables, rack, true);
   const std::vector<std::tuple<int, const char*, const char*, bool>> slots = {
       {0, "Digital: in | in | in | in", "x", false},  // the last record's name for module 0
-      {1, "Digital: in |out|out| in", "x", false},
-      {2, "AI-2", "AI-2", false},
-      {3, "UNKNOWN: 99", "UNKNOWN: 99", true},
-      {4, "unknown:  5", "unknown:  5", false},
-      {5, "UNKNOWN:-3", "UNKNOWN:-3", true},
-      {6, "Digital: out|out|out|out", "x", false},
+      {1, "Digital: in |out|out| in", "x", false},   {2, "AI-2", "AI-2", false},
+      {3, "UNKNOWN: 99", "UNKNOWN: 99", true},       {4, "unknown:  5", "unknown:  5", false},
+      {5, "UNKNOWN:-3", "UNKNOWN:-3", true},         {6, "Digital: out|out|out|out", "x", false},
   };
   for (const auto& [slot, valueText, configText, unknown] : slots) {
     EXPECT_EQ(values.slots[slot].text, valueText) << slot;
@@ -223,8 +229,8 @@ TEST_F(PointScanTest, RepliesAreMatchedByLabel) {
 class PointWriteTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    tables = ParseModulePointInfo("N,0,In,256\nN,0,Out,384\nAI,16,V,64\nAO-1,24,V,80\nAO-2,25,V,80\nAO-2,25,W,81\n",
-                                  ui);
+    tables = ParseModulePointInfo(
+        "N,0,In,256\nN,0,Out,384\nAI,16,V,64\nAO-1,24,V,80\nAO-2,25,V,80\nAO-2,25,W,81\n", ui);
     rack.RackModuleTypes = {0, 16, 24, 25};
     rack.RackPointTypes = {256, 384, 384, 5, 64, 64, -1, -1, -1, 80, -1, -1, 81, 80};
     texts.fill("");
@@ -270,8 +276,12 @@ TEST_F(PointWriteTest, DigitalMasksFromPointTexts) {
   texts[5] = " 3.";  // neither mask
   const DigitalWrite one = DigitalPointWrite(2, texts);
   EXPECT_EQ(one.offset, "FFFFF0500000");
-  EXPECT_EQ(one.data, "0000000000000000" "0000000000000004");
-  EXPECT_EQ(DigitalPointWrite(kAllPoints, texts).data, "0000800000000002" "8000000000000004");
+  EXPECT_EQ(one.data,
+            "0000000000000000"
+            "0000000000000004");
+  EXPECT_EQ(DigitalPointWrite(kAllPoints, texts).data,
+            "0000800000000002"
+            "8000000000000004");
   EXPECT_EQ(DigitalPointWrite(5, texts).data, std::string(32, '0'));
   EXPECT_EQ(DigitalPointWrite(65, texts).data, std::string(32, '0'));
 }
