@@ -1,6 +1,6 @@
 // The shipped module file against the simulator's default rack, through the brain's own replies:
 // every module named except the one left out on purpose, analog outputs told by their names, and
-// the scans and writes of the points window landing where the brain expects them.
+// the writes of the points window read back by its scans.
 #include <gtest/gtest.h>
 
 #include "points/point_scan.h"
@@ -18,28 +18,20 @@ class DefaultRackTest : public ::testing::Test {
  protected:
   void SetUp() override {
     loaded = LoadModulePointInfo(std::string(KESTRIO_SOURCE_DIR) + "/data/" + kModulePointFileName, ui);
-    ASSERT_TRUE(loaded.Opened()) << loaded.fatalError;
-    ASSERT_TRUE(ui.log.empty());
+    ASSERT_TRUE(loaded.Opened() && ui.log.empty()) << loaded.fatalError;
     ASSERT_TRUE(brain.Handle(test::WriteQuad(memory_map::kCommand.base, 1)));
-    for (int q = 0; q < kRackQuarters; ++q) {
-      const Reply r = Read(RackQuarterRead(q));
-      ASSERT_TRUE(DecodeRackQuarter(r.Block(), q, rack)) << q;
-    }
+    for (int q = 0; q < kRackQuarters; ++q)
+      ASSERT_TRUE(DecodeRackQuarter(Read(RackQuarterRead(q)).Block(), q, rack));
   }
   Reply Read(const BlockRead& read) {
-    const std::optional<Bytes> bytes = brain.Handle(
-        test::ReadBlock(HexValue(read.offset), static_cast<std::uint32_t>(HexValue(read.length))));
     Reply r;
     r.outcome = Outcome::Replied;
-    if (bytes) r.packet = BytesToHex(*bytes);
+    r.packet = BytesToHex(*brain.Handle(test::ReadBlock(HexValue(read.offset), HexValue(read.length))));
     return r;
   }
   void Write(const std::string& offset, const std::string& data) {
-    const std::optional<Bytes> reply = brain.Handle(test::WriteBlock(HexValue(offset), data));
-    ASSERT_TRUE(reply);
-    ASSERT_EQ(test::RcodeOf(*reply), 0);
+    EXPECT_EQ(test::RcodeOf(*brain.Handle(test::WriteBlock(HexValue(offset), data))), 0) << offset;
   }
-
   ScriptedPrompter ui;
   ModulePointFile loaded;
   sim::Brain brain;
@@ -50,58 +42,37 @@ class DefaultRackTest : public ::testing::Test {
 TEST_F(DefaultRackTest, EveryModuleIsNamedExceptTheUnrecognizedOne) {
   const ModulePointTables& t = loaded.tables;
   const RackView view = DescribeRack(t, rack, false);
-  const sim::Rack& simRack = brain.GetRack();
   for (int m = 0; m < kSlots; ++m) {
-    const sim::Slot& slot = simRack.slotList[m];
-    SCOPED_TRACE(m);
-    EXPECT_EQ(rack.RackModuleTypes[m], slot.moduleCode);
-    EXPECT_EQ(t.IsAnalogOutputModule(slot.moduleCode), slot.kind == sim::SlotKind::AnalogOut);
-    if (slot.moduleCode == 99) {
-      EXPECT_TRUE(view.slots[m].unknownModule);
-      EXPECT_EQ(view.slots[m].text, "UNKNOWN: 99");
-      continue;
-    }
-    EXPECT_FALSE(view.slots[m].unknownModule);
-    EXPECT_FALSE(t.ModuleName(slot.moduleCode).value_or("").empty());
-    for (const sim::PointTypeRange& type : slot.types) {
-      EXPECT_FALSE(t.PointTypeName(type.code).value_or("").empty()) << type.code;
-      bool offered = false;
-      for (const PointTypeChoice& c : t.OfferedPointTypes(slot.moduleCode)) offered |= c.code == type.code;
-      EXPECT_TRUE(offered) << type.code;
-    }
+    const sim::Slot& slot = brain.GetRack().slotList[m];
+    EXPECT_EQ(rack.RackModuleTypes[m], slot.moduleCode) << m;
+    EXPECT_EQ(t.IsAnalogOutputModule(slot.moduleCode), slot.kind == sim::SlotKind::AnalogOut) << m;
+    EXPECT_EQ(view.slots[m].unknownModule, slot.moduleCode == 99) << m;
+    if (slot.moduleCode != 99) EXPECT_NE(t.ModuleName(slot.moduleCode).value_or(""), "") << m;
+    for (const sim::PointTypeRange& type : slot.types) EXPECT_NE(t.PointTypeName(type.code).value_or(""), "");
   }
-  EXPECT_EQ(view.slots[0].text, "Digital: in | in | in | in");
-  EXPECT_EQ(view.slots[1].text, "Digital: out|out|out|out");
-  EXPECT_EQ(view.slots[3].text, "AO-1 Voltage Output");
+  EXPECT_EQ(view.slots[8].text, "UNKNOWN: 99");
 }
 
-TEST_F(DefaultRackTest, ScansAndWritesMeetTheBrain) {
-  // Digital output point 4 clicked on: its bit goes into the on mask.
+TEST_F(DefaultRackTest, WritesAreReadBackByTheScans) {
   texts.fill("  OFF  ");
-  const ClickDecision click = PointClicked(4, rack, texts, loaded.tables);
-  ASSERT_EQ(click.action, ClickAction::ToggleDigital);
-  ASSERT_TRUE(click.writeDigital);
+  const ClickDecision click = PointClicked(4, rack, texts, loaded.tables);  // a digital output
+  ASSERT_TRUE(click.action == ClickAction::ToggleDigital && click.writeDigital);
   texts[4] = click.newText;
   const DigitalWrite digital = DigitalPointWrite(4, texts);
   Write(digital.offset, digital.data);
-  EXPECT_EQ(brain.DigitalOutputs(), std::uint64_t{1} << 4);
 
-  // Analog output point 12 (slot 3) set to 7.5 and read back by the analog scan.
   ASSERT_EQ(PointClicked(12, rack, texts, loaded.tables).action, ClickAction::AnalogOutputEntry);
   texts[12] = AcceptAnalogEntry("7.5").value();
   const WriteRequest analog = AnalogPointWrite(12, texts[12]);
-  ASSERT_FALSE(analog.Refused());
   Write(analog.offset, analog.data);
 
+  texts.fill("");
   ASSERT_TRUE(DecodeAnalogScan(Read(AnalogScanRead()).Block(), rack, texts).decoded);
   ASSERT_TRUE(DecodeDigitalScan(Read(DigitalScanRead()).Block(), rack, texts).decoded);
   EXPECT_EQ(texts[12], "7.5");
   EXPECT_EQ(texts[4], "  ON  ");
   EXPECT_EQ(texts[5], "  OFF  ");
-
-  const WriteRequest calibrate = CalibrationTrigger(8, Calibration::Gain);
-  ASSERT_TRUE(brain.Handle(test::ReadQuad(HexValue(calibrate.offset))));
-  EXPECT_EQ(brain.Calibrations(), 1);
+  EXPECT_EQ(brain.DigitalOutputs(), std::uint64_t{1} << 4);
 }
 
 }  // namespace
