@@ -33,6 +33,8 @@ max_len() {
     fuzz_values) echo 128 ;;
     fuzz_decoder_builders) echo 256 ;;
     fuzz_eeprom_file) echo 2048 ;;  # a real image with a few dozen records
+    fuzz_module_file) echo 2048 ;;  # the shipped module file and some room to grow
+    fuzz_scan_decode) echo 1100 ;;  # a whole rack quarter of 1024 bytes as a reply
     *) echo 512 ;;
   esac
 }
