@@ -33,6 +33,8 @@ max_len() {
     fuzz_values) echo 128 ;;
     fuzz_decoder_builders) echo 256 ;;
     fuzz_eeprom_file) echo 2048 ;;  # a real image with a few dozen records
+    fuzz_option_page) echo 4096 ;;  # room for 57 rows and a session on them
+    fuzz_advanced_menu) echo 1024 ;;  # room for 21 entries
     *) echo 512 ;;
   esac
 }
