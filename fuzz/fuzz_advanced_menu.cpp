@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string again;
   std::vector<kestrio::options::MenuEntry> quotable;
   for (const auto& e : menu) {
-    KESTRIO_FUZZ_CHECK(e.caption.find('\n') == std::string::npos && e.pageFile.find('\n') == std::string::npos);
+    KESTRIO_FUZZ_CHECK(e.caption.find('\n') == std::string::npos &&
+                       e.pageFile.find('\n') == std::string::npos);
     if (e.caption.find('"') != std::string::npos || e.pageFile.find('"') != std::string::npos) continue;
     again += "' written back\n\"" + e.caption + "\", \"" + e.pageFile + "\"\r\n\n";
     quotable.push_back(e);

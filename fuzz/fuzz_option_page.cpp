@@ -31,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzInput in(data, size);
   std::vector<OptionRecord> records = ParseOptionPage(in.Until('\0'));
   KESTRIO_FUZZ_CHECK(records.size() <= static_cast<std::size_t>(kMaxOptions));
-  for (std::size_t i = 0; i < records.size(); ++i) KESTRIO_FUZZ_CHECK(records[i].number == static_cast<int>(i) + 1);
+  for (std::size_t i = 0; i < records.size(); ++i)
+    KESTRIO_FUZZ_CHECK(records[i].number == static_cast<int>(i) + 1);
 
   OptionPageModel page(std::move(records));
   for (const ReadItem& item : page.ReadPlan()) {

@@ -44,7 +44,8 @@ std::vector<std::string> ReadFields(std::string_view line, std::size_t count) {
       comma = close == std::string_view::npos ? line.size() : line.find(',', close + 1);
     } else {
       comma = line.find(',', at);
-      std::string_view field = line.substr(at, comma == std::string_view::npos ? line.size() - at : comma - at);
+      std::string_view field =
+          line.substr(at, comma == std::string_view::npos ? line.size() - at : comma - at);
       while (!field.empty() && IsBlank(field.back())) field.remove_suffix(1);
       fields[f] = field;
     }

@@ -11,8 +11,8 @@ std::vector<OptionRecord> ParseOptionPage(std::string_view text) {
   std::vector<OptionRecord> records;
   for (std::string_view line : RecordLines(text, kMaxOptions)) {
     std::vector<std::string> f = ReadFields(line, 5);
-    records.push_back({static_cast<int>(records.size()) + 1, std::move(f[0]), std::move(f[1]), std::move(f[2]),
-                       std::move(f[3]), std::move(f[4])});
+    records.push_back({static_cast<int>(records.size()) + 1, std::move(f[0]), std::move(f[1]),
+                       std::move(f[2]), std::move(f[3]), std::move(f[4])});
   }
   return records;
 }

@@ -74,7 +74,7 @@ std::vector<ReadItem> OptionPageModel::ReadPlan() {
 
 void OptionPageModel::ApplyRead(int row, bool ok, std::string_view digits) {
   OptionRow* r = Find(row);
-  if (r == nullptr || r->state == ReadState::InvalidAddress) return;
+  if (r == nullptr || !r->hasControls || r->state == ReadState::InvalidAddress) return;
   r->value = PrettyData(digits, r->record.format);
   const long quadlets = Quadlets(r->record);
   const bool whole = quadlets > 0 && digits.size() == static_cast<std::size_t>(quadlets) * 8 &&

@@ -16,6 +16,9 @@
 
 namespace kestrio::options {
 
+// The largest block a page's reads and writes use, in bytes; both go as block transactions.
+inline constexpr double kPageBlockBytes = 1000;
+
 enum class ReadState {
   NotRead,         // no read yet, or the read planned is not done
   Read,            // read in full; the value box shows what was read
@@ -43,7 +46,7 @@ struct WriteItem {
   int row = 0;
   std::string address;  // 12 hex digits
   long quadlets = 0;
-  std::string digits;   // upper-case hex, never more than quadlets * 4 bytes
+  std::string digits;  // upper-case hex, never more than quadlets * 4 bytes
 };
 
 struct WritePlan {
@@ -84,8 +87,9 @@ class OptionPageModel {
   // ("Error on field ...") through `ui` here, after any message of the format itself.
   WritePlan PlanWrite(Prompter& ui) const;
 
-  // The message after the store command: complete or not successful, and how many ticked rows
-  // were skipped when there were any.
+  // The message after the store command (memory_map::kCommand, DeviceCommand::StoreToEeprom),
+  // which follows the writes even when some were refused: complete or not successful, and how
+  // many ticked rows were skipped when there were any.
   static std::string StoreMessage(bool stored, const WritePlan& plan);
   // "Error on field" + NumberText(number) + "; '" + label + "' not sent."
   static std::string FieldErrorMessage(const OptionRecord& record);

@@ -22,7 +22,8 @@ inline constexpr char kStoreComplete[] = "EEPROM Store complete.";
 inline constexpr char kStoreFailed[] = "EEPROM Store not successful.";
 // Added to the final message when ticked rows were not written: prefix + NumberText(n) + suffix.
 inline constexpr char kSkippedPrefix[] = "\nSkipped";
-inline constexpr char kSkippedSuffix[] = " ticked row(s): read-only, invalid address or not read successfully.";
+inline constexpr char kSkippedSuffix[] =
+    " ticked row(s): read-only, invalid address or not read successfully.";
 // The address box of a row whose address is not 12 hex digits: this + the cleaned address.
 inline constexpr char kInvalidAddress[] = "<invalid:>";
 

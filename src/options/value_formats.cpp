@@ -56,7 +56,8 @@ std::optional<Bytes> Latin1Codes(std::string_view text) {
       out.push_back(c);
     } else if ((c == 0xC2 || c == 0xC3) && i + 1 < text.size() &&
                (static_cast<std::uint8_t>(text[i + 1]) & 0xC0) == 0x80) {
-      out.push_back(static_cast<std::uint8_t>(((c & 0x03) << 6) | (static_cast<std::uint8_t>(text[++i]) & 0x3F)));
+      out.push_back(
+          static_cast<std::uint8_t>(((c & 0x03) << 6) | (static_cast<std::uint8_t>(text[++i]) & 0x3F)));
     } else {
       return std::nullopt;
     }
@@ -205,7 +206,9 @@ std::string PrettyData(std::string_view raw, std::string_view format) {
   return text::kUnknownType;
 }
 
-std::string FormatMemMapValue(std::string_view raw, std::string_view format) { return PrettyData(raw, format); }
+std::string FormatMemMapValue(std::string_view raw, std::string_view format) {
+  return PrettyData(raw, format);
+}
 
 std::optional<std::string> MemMapFormat(std::string_view typed, std::string_view format, long maxBytes,
                                         Prompter& ui) {
