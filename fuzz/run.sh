@@ -35,6 +35,8 @@ max_len() {
     fuzz_eeprom_file) echo 2048 ;;  # a real image with a few dozen records
     fuzz_module_file) echo 2048 ;;  # the shipped module file and some room to grow
     fuzz_scan_decode) echo 1100 ;;  # a whole rack quarter of 1024 bytes as a reply
+    fuzz_option_page) echo 4096 ;;  # room for 57 rows and a session on them
+    fuzz_advanced_menu) echo 1024 ;;  # room for 21 entries
     *) echo 512 ;;
   esac
 }
