@@ -1,13 +1,13 @@
 #include "config/config_file.h"
 
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <optional>
 #include <vector>
 
 #include "config/mask.h"
+#include "config/numbers.h"
 #include "config/utf8_text.h"
 #include "protocol/convert.h"
 #include "protocol/hex.h"
@@ -251,23 +251,6 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
 
-// The lenient decimal reading of numbers in the file: leading blanks skipped, the leading numeric
-// part rounded (ties to even), no digits reading as 0. nullopt when the number is too large for any
-// table, so a huge number is refused instead of wrapping into range.
-std::optional<long long> LenientNumber(std::string_view text) {
-  const std::optional<double> value = LeadingNumber(text);
-  if (!value) {
-    std::string_view rest = TrimBlanks(text);
-    if (!rest.empty() && (rest.front() == '+' || rest.front() == '-')) rest.remove_prefix(1);
-    if (!rest.empty() && rest.front() == '.') rest.remove_prefix(1);
-    const bool hasDigits = !rest.empty() && rest.front() >= '0' && rest.front() <= '9';
-    return hasDigits ? std::nullopt : std::optional<long long>(0);
-  }
-  const double rounded = std::nearbyint(*value);
-  if (!(rounded > -1e9 && rounded < 1e9)) return std::nullopt;
-  return static_cast<long long>(rounded);
-}
-
 class Reader {
  public:
   Reader(const StateGlobals& current, const std::vector<std::string_view>& lines)
@@ -381,7 +364,7 @@ class Reader {
       const std::string_view rest = line.substr(spec.label.size());
       switch (spec.kind) {
         case Kind::Number: {
-          const std::optional<long long> n = LenientNumber(rest);
+          const std::optional<long long> n = LenientInteger(rest);
           if (!n || *n < 0 || *n >= usable) {
             refusal_ = Refuse(lineIndex, "the " + SectionWord(section.header) + " number \"" +
                                              std::string(TrimBlanks(rest)) + "\" is outside 0 to " +
@@ -407,7 +390,7 @@ class Reader {
         }
         case Kind::StateRef:
         case Kind::StateRefFramed: {
-          const std::optional<long long> n = LenientNumber(rest);
+          const std::optional<long long> n = LenientInteger(rest);
           if (!n || *n < 0 || *n > NO_STATE) {
             refusal_ = Refuse(lineIndex, "the set number \"" + std::string(TrimBlanks(rest)) +
                                              "\" is outside 0 to " + std::to_string(NO_STATE) + ".");
