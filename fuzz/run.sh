@@ -33,6 +33,7 @@ max_len() {
     fuzz_values) echo 128 ;;
     fuzz_decoder_builders) echo 256 ;;
     fuzz_eeprom_file) echo 2048 ;;  # a real image with a few dozen records
+    fuzz_config_import) echo 8192 ;;  # the two name sections and a dozen record sections
     *) echo 512 ;;
   esac
 }
