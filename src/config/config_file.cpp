@@ -52,79 +52,74 @@ struct Section {
 };
 
 using A = AlarmRecord;
-constexpr Section<A, 21> kAlarmSection{
-    "START: ALARM",
-    {{{"Number:  ", Kind::Number},
-      {"Deviation:", Kind::Fixed},
-      {"Status:  ", Kind::Status, &A::deviationStatus},
-      {"Deviation Limt:  ", Kind::Text, &A::deviationLimit},
-      {"Mid Range:  ", Kind::Text, &A::midRange},
-      {"Flags ON:  ", Kind::Mask, &A::deviationFlagsOn},
-      {"Flags OFF:  ", Kind::Mask, &A::deviationFlagsOff},
-      {"High:", Kind::Fixed},
-      {"Status:  ", Kind::Status, &A::highStatus},
-      {"Limt:  ", Kind::Text, &A::highLimit},
-      {"Dead Band:  ", Kind::Text, &A::highDeadBand},
-      {"Flags ON:  ", Kind::Mask, &A::highFlagsOn},
-      {"Flags OFF:  ", Kind::Mask, &A::highFlagsOff},
-      {"Low:", Kind::Fixed},
-      {"Status:  ", Kind::Status, &A::lowStatus},
-      {"Limt:  ", Kind::Text, &A::lowLimit},
-      {"Dead Band:  ", Kind::Text, &A::lowDeadBand},
-      {"Flags ON:  ", Kind::Mask, &A::lowFlagsOn},
-      {"Flags OFF:  ", Kind::Mask, &A::lowFlagsOff},
-      {"Address to Check:  ", Kind::Text, &A::addressToCheck},
-      {"Float?:  ", Kind::Text, &A::isFloat}}}};
+constexpr Section<A, 21> kAlarmSection{"START: ALARM",
+                                       {{{"Number:  ", Kind::Number},
+                                         {"Deviation:", Kind::Fixed},
+                                         {"Status:  ", Kind::Status, &A::deviationStatus},
+                                         {"Deviation Limt:  ", Kind::Text, &A::deviationLimit},
+                                         {"Mid Range:  ", Kind::Text, &A::midRange},
+                                         {"Flags ON:  ", Kind::Mask, &A::deviationFlagsOn},
+                                         {"Flags OFF:  ", Kind::Mask, &A::deviationFlagsOff},
+                                         {"High:", Kind::Fixed},
+                                         {"Status:  ", Kind::Status, &A::highStatus},
+                                         {"Limt:  ", Kind::Text, &A::highLimit},
+                                         {"Dead Band:  ", Kind::Text, &A::highDeadBand},
+                                         {"Flags ON:  ", Kind::Mask, &A::highFlagsOn},
+                                         {"Flags OFF:  ", Kind::Mask, &A::highFlagsOff},
+                                         {"Low:", Kind::Fixed},
+                                         {"Status:  ", Kind::Status, &A::lowStatus},
+                                         {"Limt:  ", Kind::Text, &A::lowLimit},
+                                         {"Dead Band:  ", Kind::Text, &A::lowDeadBand},
+                                         {"Flags ON:  ", Kind::Mask, &A::lowFlagsOn},
+                                         {"Flags OFF:  ", Kind::Mask, &A::lowFlagsOff},
+                                         {"Address to Check:  ", Kind::Text, &A::addressToCheck},
+                                         {"Float?:  ", Kind::Text, &A::isFloat}}}};
 
 using M = EventMessageRecord;
-constexpr Section<M, 15> kMessageSection{
-    "START: MESSAGE",
-    {{{"Number:  ", Kind::Number},
-      {"Name:  ", Kind::Text, &M::name},
-      {"Priority:  ", Kind::Text, &M::priority},
-      {"E-Mail Status:  ", Kind::Text, &M::emailStatus},
-      {"E-Mail Period:  ", Kind::Text, &M::emailPeriod},
-      {"Serial Status:  ", Kind::Text, &M::serialStatus},
-      {"Serial PortMask:  ", Kind::Text, &M::serialPortMask},
-      {"SNMP Status:  ", Kind::Text, &M::snmpStatus},
-      {"Trap Type:  ", Kind::Text, &M::trapType},
-      {"Trap Period:  ", Kind::Text, &M::trapPeriod},
-      {"Stream Packets:  ", Kind::Text, &M::streamPackets},
-      {"Stream Period:  ", Kind::Text, &M::streamPeriod},
-      {"Flags ON:  ", Kind::Mask, &M::flagsOn},
-      {"Flags OFF:  ", Kind::Mask, &M::flagsOff},
-      {"Message Text:  ", Kind::Text, &M::messageText}}}};
+constexpr Section<M, 15> kMessageSection{"START: MESSAGE",
+                                         {{{"Number:  ", Kind::Number},
+                                           {"Name:  ", Kind::Text, &M::name},
+                                           {"Priority:  ", Kind::Text, &M::priority},
+                                           {"E-Mail Status:  ", Kind::Text, &M::emailStatus},
+                                           {"E-Mail Period:  ", Kind::Text, &M::emailPeriod},
+                                           {"Serial Status:  ", Kind::Text, &M::serialStatus},
+                                           {"Serial PortMask:  ", Kind::Text, &M::serialPortMask},
+                                           {"SNMP Status:  ", Kind::Text, &M::snmpStatus},
+                                           {"Trap Type:  ", Kind::Text, &M::trapType},
+                                           {"Trap Period:  ", Kind::Text, &M::trapPeriod},
+                                           {"Stream Packets:  ", Kind::Text, &M::streamPackets},
+                                           {"Stream Period:  ", Kind::Text, &M::streamPeriod},
+                                           {"Flags ON:  ", Kind::Mask, &M::flagsOn},
+                                           {"Flags OFF:  ", Kind::Mask, &M::flagsOff},
+                                           {"Message Text:  ", Kind::Text, &M::messageText}}}};
 
 using S = SerialEventRecord;
-constexpr Section<S, 9> kSerialSection{
-    "START: SERIAL EVENT",
-    {{{"Number:  ", Kind::Number},
-      {"Pattern String:  ", Kind::Text, &S::patternString},
-      {"Resulting String:  ", Kind::Text, &S::resultingString},
-      {"Port Mask:  ", Kind::Text, &S::portMask},
-      {"Flags ON:  ", Kind::Mask, &S::flagsOn},
-      {"Flags OFF:  ", Kind::Mask, &S::flagsOff},
-      {"Trap Type:  ", Kind::Text, &S::trapType},
-      {"Trap Period:  ", Kind::Text, &S::trapPeriod},
-      {"Priority:  ", Kind::Text, &S::priority}}}};
+constexpr Section<S, 9> kSerialSection{"START: SERIAL EVENT",
+                                       {{{"Number:  ", Kind::Number},
+                                         {"Pattern String:  ", Kind::Text, &S::patternString},
+                                         {"Resulting String:  ", Kind::Text, &S::resultingString},
+                                         {"Port Mask:  ", Kind::Text, &S::portMask},
+                                         {"Flags ON:  ", Kind::Mask, &S::flagsOn},
+                                         {"Flags OFF:  ", Kind::Mask, &S::flagsOff},
+                                         {"Trap Type:  ", Kind::Text, &S::trapType},
+                                         {"Trap Period:  ", Kind::Text, &S::trapPeriod},
+                                         {"Priority:  ", Kind::Text, &S::priority}}}};
 
 using T = TimerRecord;
-constexpr Section<T, 4> kTimerSection{
-    "START: TIMER",
-    {{{"Number:  ", Kind::Number},
-      {"Timer Input State:", Kind::StateRef, nullptr, &T::inputState},
-      {"Timer Output State:", Kind::StateRef, nullptr, &T::outputState},
-      {"Timer Preset:  ", Kind::Text, &T::preset}}}};
+constexpr Section<T, 4> kTimerSection{"START: TIMER",
+                                      {{{"Number:  ", Kind::Number},
+                                        {"Timer Input State:", Kind::StateRef, nullptr, &T::inputState},
+                                        {"Timer Output State:", Kind::StateRef, nullptr, &T::outputState},
+                                        {"Timer Preset:  ", Kind::Text, &T::preset}}}};
 
 using St = StateRecord;
-constexpr Section<St, 6> kStateSection{
-    "START: STATE",
-    {{{"Number:  ", Kind::Number},
-      {"Name:  ", Kind::Text, &St::name},
-      {"Digital Points ON:  ", Kind::Mask, &St::digitalOn},
-      {"Digital Points OFF:  ", Kind::Mask, &St::digitalOff},
-      {"Flags ON:  ", Kind::Mask, &St::flagsOn},
-      {"Flags OFF:  ", Kind::Mask, &St::flagsOff}}}};
+constexpr Section<St, 6> kStateSection{"START: STATE",
+                                       {{{"Number:  ", Kind::Number},
+                                         {"Name:  ", Kind::Text, &St::name},
+                                         {"Digital Points ON:  ", Kind::Mask, &St::digitalOn},
+                                         {"Digital Points OFF:  ", Kind::Mask, &St::digitalOff},
+                                         {"Flags ON:  ", Kind::Mask, &St::flagsOn},
+                                         {"Flags OFF:  ", Kind::Mask, &St::flagsOff}}}};
 
 using D = DigitalEventRecord;
 constexpr Section<D, 3> kTransitionSection{
@@ -236,9 +231,8 @@ struct Refusal {
 std::string SectionWord(std::string_view header) { return std::string(header.substr(7)); }
 
 Refusal Refuse(std::size_t index, std::string reason) {
-  return {static_cast<int>(index) + 1,
-          "Line " + std::to_string(index + 1) + " of the file: " + std::move(reason) +
-              "  Nothing was imported."};
+  return {static_cast<int>(index) + 1, "Line " + std::to_string(index + 1) +
+                                           " of the file: " + std::move(reason) + "  Nothing was imported."};
 }
 
 std::string_view TrimBlanks(std::string_view text) {
@@ -300,9 +294,9 @@ class Reader {
   // The next content line of the section opened at `header`; false when the file ends first.
   bool Next(std::size_t header, std::string_view headerText, std::string_view& line) {
     if (at_ >= lines_.size()) {
-      refusal_ = {static_cast<int>(header) + 1,
-                  "The file ends inside the " + SectionWord(headerText) + " section that starts on line " +
-                      std::to_string(header + 1) + ".  Nothing was imported."};
+      refusal_ = {static_cast<int>(header) + 1, "The file ends inside the " + SectionWord(headerText) +
+                                                    " section that starts on line " +
+                                                    std::to_string(header + 1) + ".  Nothing was imported."};
       return false;
     }
     line = lines_[at_++];

@@ -37,8 +37,7 @@ ImportResult ReadConfigurationText(const StateGlobals& current, std::string_view
 
 // Writes `bytes` to `path` as one atomic replacement; false with `error` set when the old file was
 // kept. The session passes kestrio::AtomicSave.
-using FileWriter =
-    std::function<bool(const std::string& path, std::string_view bytes, std::string& error)>;
+using FileWriter = std::function<bool(const std::string& path, std::string_view bytes, std::string& error)>;
 
 // Saves the tables; on failure shows the writer's message and returns false, and the previous file
 // is left as it was.

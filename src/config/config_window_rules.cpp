@@ -10,22 +10,33 @@ namespace {
 
 std::optional<ItemKind> KindOf(View view) {
   switch (view) {
-    case View::DigitalEvents: return ItemKind::DigitalEvent;
-    case View::Timers: return ItemKind::Timer;
-    case View::Alarms: return ItemKind::Alarm;
-    case View::Messages: return ItemKind::Message;
-    case View::SerialEvents: return ItemKind::SerialEvent;
-    default: return std::nullopt;
+    case View::DigitalEvents:
+      return ItemKind::DigitalEvent;
+    case View::Timers:
+      return ItemKind::Timer;
+    case View::Alarms:
+      return ItemKind::Alarm;
+    case View::Messages:
+      return ItemKind::Message;
+    case View::SerialEvents:
+      return ItemKind::SerialEvent;
+    default:
+      return std::nullopt;
   }
 }
 
 Editor EditorOf(ItemKind kind) {
   switch (kind) {
-    case ItemKind::DigitalEvent: return Editor::DigitalEvent;
-    case ItemKind::Timer: return Editor::Timer;
-    case ItemKind::Alarm: return Editor::Alarm;
-    case ItemKind::Message: return Editor::Message;
-    case ItemKind::SerialEvent: return Editor::SerialEvent;
+    case ItemKind::DigitalEvent:
+      return Editor::DigitalEvent;
+    case ItemKind::Timer:
+      return Editor::Timer;
+    case ItemKind::Alarm:
+      return Editor::Alarm;
+    case ItemKind::Message:
+      return Editor::Message;
+    case ItemKind::SerialEvent:
+      return Editor::SerialEvent;
   }
   return Editor::None;
 }
@@ -82,7 +93,8 @@ ModifyTarget TargetForModify(const StateGlobals& tables, View view, int selected
       if (selectedColumn == 1) {
         return Open(tables, ItemKind::SerialEvent, FirstListed(selectedCell, ItemKind::SerialEvent));
       }
-      if (selectedColumn == 2) return Open(tables, ItemKind::Message, FirstListed(selectedCell, ItemKind::Message));
+      if (selectedColumn == 2)
+        return Open(tables, ItemKind::Message, FirstListed(selectedCell, ItemKind::Message));
       return {};
     default: {
       // Cells here hold names and texts, which may begin with "<" too: the row alone says the item.

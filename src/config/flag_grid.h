@@ -28,7 +28,7 @@ std::vector<std::string> FlagRowsOfMasks(const StateGlobals& tables, std::string
                                          std::string_view offMask);
 
 struct FlagMasks {
-  std::string on;   // 16 upper-case hex digits
+  std::string on;  // 16 upper-case hex digits
   std::string off;
 };
 FlagMasks BuildFlagMasks(const std::vector<std::string>& rows);

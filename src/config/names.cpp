@@ -22,7 +22,9 @@ bool SavePointName(StateGlobals& tables, View view, std::string_view name, int p
   return true;
 }
 
-bool ClearName(StateGlobals& tables, View view, int pointNum) { return SavePointName(tables, view, "", pointNum); }
+bool ClearName(StateGlobals& tables, View view, int pointNum) {
+  return SavePointName(tables, view, "", pointNum);
+}
 
 std::string OffPreview(std::string_view typed) { return std::string(typed) + " OFF"; }
 

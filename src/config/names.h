@@ -23,8 +23,8 @@ bool ClearName(StateGlobals& tables, View view, int pointNum);
 std::string OffPreview(std::string_view typed);
 
 struct NameWindowResult {
-  bool saved = false;    // the name was stored; the window closes
-  std::string message;   // refusal to show; the window stays open with the text as typed
+  bool saved = false;   // the name was stored; the window closes
+  std::string message;  // refusal to show; the window stays open with the text as typed
 };
 
 // OK in the name window opened for `item`: an empty box or one of more than 15 characters is

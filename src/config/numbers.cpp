@@ -38,7 +38,8 @@ std::string ClampToMaximum(std::string_view text, std::uint64_t maximum) {
   return std::string(text);
 }
 
-bool CheckNumericBox(std::string_view text, std::string_view what, std::uint64_t maximum, std::string& message) {
+bool CheckNumericBox(std::string_view text, std::string_view what, std::uint64_t maximum,
+                     std::string& message) {
   const std::string_view trimmed = TrimBlanks(text);
   bool plain = !trimmed.empty();
   bool digits = false;
@@ -57,8 +58,8 @@ bool CheckNumericBox(std::string_view text, std::string_view what, std::uint64_t
     message.clear();
     return true;
   }
-  message = "'" + std::string(text) + "' is not a valid " + std::string(what) + ".  Must be a number from 0 to " +
-            std::to_string(maximum) + ".";
+  message = "'" + std::string(text) + "' is not a valid " + std::string(what) +
+            ".  Must be a number from 0 to " + std::to_string(maximum) + ".";
   return false;
 }
 

@@ -19,7 +19,8 @@ std::string ClampToMaximum(std::string_view text, std::uint64_t maximum);
 // OK of an editor: the box must hold a plain number (digits, at most one decimal point, blanks
 // around) whose rounded value lies in 0..maximum. Otherwise false with
 // "'<text>' is not a valid <what>.  Must be a number from 0 to <maximum>."
-bool CheckNumericBox(std::string_view text, std::string_view what, std::uint64_t maximum, std::string& message);
+bool CheckNumericBox(std::string_view text, std::string_view what, std::uint64_t maximum,
+                     std::string& message);
 
 inline constexpr std::uint64_t kMaxQuadletValue = 4294967295u;
 

@@ -15,7 +15,8 @@ std::string DisplayName(const StateGlobals& tables, bool digital, int number) {
   return padded.substr(padded.size() - 3) + "  ";
 }
 
-std::vector<PickerEntry> PickerEntries(const StateGlobals& tables, bool digital, const std::vector<int>& excluded) {
+std::vector<PickerEntry> PickerEntries(const StateGlobals& tables, bool digital,
+                                       const std::vector<int>& excluded) {
   std::vector<PickerEntry> entries;
   for (int n = 0; n < kPointCount; ++n) {
     if (std::find(excluded.begin(), excluded.end(), n) != excluded.end()) continue;

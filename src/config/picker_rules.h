@@ -28,7 +28,8 @@ struct PickerEntry {
 
 // Two entries (ON, then OFF) for every point or flag 0..63 not in `excluded`, ascending. When every
 // one is excluded the list is empty, and OK then adds nothing.
-std::vector<PickerEntry> PickerEntries(const StateGlobals& tables, bool digital, const std::vector<int>& excluded);
+std::vector<PickerEntry> PickerEntries(const StateGlobals& tables, bool digital,
+                                       const std::vector<int>& excluded);
 
 // Whether the picker for `caller` offers points at all (and starts on them).
 bool PickerOffersPoints(std::string_view caller);

@@ -22,7 +22,8 @@ SerialEventForm LoadSerialEventForm(const StateGlobals& tables, int serialEvent)
   return form;
 }
 
-std::optional<std::string> SaveSerialEvent(StateGlobals& tables, int serialEvent, const SerialEventForm& form) {
+std::optional<std::string> SaveSerialEvent(StateGlobals& tables, int serialEvent,
+                                           const SerialEventForm& form) {
   if (serialEvent < 0 || serialEvent >= kSerialEventCount) return RangeMessage(ItemKind::SerialEvent);
   if (form.pattern.empty()) return std::string(kNeedPattern);
   if (!HasAnyFlagRow(form.flagRows)) return std::string(kSerialNeedOneFlag);

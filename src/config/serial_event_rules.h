@@ -36,6 +36,7 @@ SerialEventForm LoadSerialEventForm(const StateGlobals& tables, int serialEvent)
 // OK: refuses, storing nothing, without a pattern, without a flag, with a string too long for the
 // brain, or with a trap box that is not a number 0..4294967295; otherwise stores serial event n.
 // Returns the refusal to show, nullopt when stored.
-std::optional<std::string> SaveSerialEvent(StateGlobals& tables, int serialEvent, const SerialEventForm& form);
+std::optional<std::string> SaveSerialEvent(StateGlobals& tables, int serialEvent,
+                                           const SerialEventForm& form);
 
 }  // namespace kestrio::config

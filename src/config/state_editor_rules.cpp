@@ -22,7 +22,9 @@ bool EndsWith(std::string_view text, std::string_view tail) {
 
 bool IsUsableSet(std::optional<int> set) { return set && *set >= 0 && *set < kUsableStates; }
 
-bool IsNewSide(const StateEditorSide& side) { return side.dropDownText.empty() || !IsUsableSet(side.selectedSet); }
+bool IsNewSide(const StateEditorSide& side) {
+  return side.dropDownText.empty() || !IsUsableSet(side.selectedSet);
+}
 
 // Another set than `self` already carries `name`, letter case ignored.
 bool NameTakenByAnother(const StateGlobals& tables, std::string_view name, std::optional<int> self) {
@@ -40,7 +42,8 @@ StateGridRow MakeStateRow(const StateGlobals& tables, bool digital, int number, 
           digital ? kDigitalType : kFlagType};
 }
 
-std::vector<StateGridRow> RowsOfMask(const StateGlobals& tables, std::string_view mask, bool digital, bool on) {
+std::vector<StateGridRow> RowsOfMask(const StateGlobals& tables, std::string_view mask, bool digital,
+                                     bool on) {
   std::vector<StateGridRow> rows;
   const std::uint64_t value = MaskValue(mask);
   for (int n = 0; n < 64; ++n) {
@@ -53,8 +56,9 @@ std::vector<StateGridRow> RowsOfSet(const StateGlobals& tables, int set) {
   std::vector<StateGridRow> rows;
   if (!IsNamedSet(tables, set)) return rows;
   const StateRecord& s = tables.states[set];
-  for (auto part : {RowsOfMask(tables, s.digitalOn, true, true), RowsOfMask(tables, s.digitalOff, true, false),
-                    RowsOfMask(tables, s.flagsOn, false, true), RowsOfMask(tables, s.flagsOff, false, false)}) {
+  for (auto part :
+       {RowsOfMask(tables, s.digitalOn, true, true), RowsOfMask(tables, s.digitalOff, true, false),
+        RowsOfMask(tables, s.flagsOn, false, true), RowsOfMask(tables, s.flagsOff, false, false)}) {
     rows.insert(rows.end(), part.begin(), part.end());
   }
   return rows;
@@ -121,7 +125,8 @@ std::optional<std::string> RenameSet(StateGlobals& tables, std::optional<int> se
   const std::optional<std::string> answer = prompter.Input(kRenamePrompt, kRenameTitle, std::string(oldName));
   if (!answer || answer->empty() || *answer == oldName) return std::nullopt;
   // Renaming a set only in letter case is no clash with itself.
-  if (NameTakenByAnother(tables, *answer, set) && prompter.Ask(kNameExists) != Answer::Yes) return std::nullopt;
+  if (NameTakenByAnother(tables, *answer, set) && prompter.Ask(kNameExists) != Answer::Yes)
+    return std::nullopt;
   tables.states[*set].name = *answer;
   return answer;
 }
@@ -175,9 +180,10 @@ bool SaveStateEditor(StateGlobals& tables, StateEditorInput& input, Prompter& pr
       const std::string word = side == 0 ? "Event" : "Reaction";
       const std::string fallback = DefaultSetName(input.timer, input.item, side == 0);
       std::string name = fallback;
-      const std::string question = "Would you like to name this " + word +
-                                   "? \r\n\r\n(For use by another Digital Event or Timer \r\n as either another "
-                                   "Event or a Reaction)";
+      const std::string question =
+          "Would you like to name this " + word +
+          "? \r\n\r\n(For use by another Digital Event or Timer \r\n as either another "
+          "Event or a Reaction)";
       if (prompter.Ask(question) == Answer::Yes) {
         const std::optional<std::string> typed = prompter.Input(kNewNamePrompt, "", fallback);
         if (typed && !typed->empty()) name = *typed;

@@ -16,7 +16,8 @@
 namespace kestrio::config {
 
 inline constexpr char kStateEditorInstructions[] =
-    "To create a 'Digital Event,' configure an Event and a Reaction.\r\n\r\nIf you'd like a delay between the "
+    "To create a 'Digital Event,' configure an Event and a Reaction.\r\n\r\nIf you'd like a delay between "
+    "the "
     "Event and the Reaction, \r\ncreate a 'Timer.'";
 inline constexpr char kEventFrame[] = "If...[Event]";
 inline constexpr char kReactionFrame[] = "Then...[Reaction]";
@@ -24,7 +25,8 @@ inline constexpr char kJumpToDigitalEvent[] = "Jump to Digital Event:";
 inline constexpr char kJumpToTimer[] = "Jump to Timer:";
 inline constexpr char kTimerPresetLabel[] = "Timer Preset (milliseconds)";
 inline constexpr char kDefaultPreset[] = "0.00";
-inline constexpr char kNeedBothSides[] = "At least one point or flag must be selected for the Event and Reaction.";
+inline constexpr char kNeedBothSides[] =
+    "At least one point or flag must be selected for the Event and Reaction.";
 inline constexpr char kRenameBeforeSave[] =
     "Press 'Ok' to save.  You will be prompted to name the Event and Reaction then.";
 inline constexpr char kRenamePrompt[] =
@@ -52,7 +54,8 @@ struct StateGridRow {
 
 StateGridRow MakeStateRow(const StateGlobals& tables, bool digital, int number, bool on);
 // One row per set bit of `mask`, ascending.
-std::vector<StateGridRow> RowsOfMask(const StateGlobals& tables, std::string_view mask, bool digital, bool on);
+std::vector<StateGridRow> RowsOfMask(const StateGlobals& tables, std::string_view mask, bool digital,
+                                     bool on);
 // The rows of a named set in the order DigitalOn, DigitalOff, FlagsOn, FlagsOff; none for an
 // unnamed set or a reference outside the table.
 std::vector<StateGridRow> RowsOfSet(const StateGlobals& tables, int set);

@@ -133,8 +133,9 @@ const ViewLayout& LayoutOf(View view) { return kLayouts[Index(view)]; }
 std::vector<std::string> HeadersOf(View view) {
   switch (static_cast<View>(Index(view))) {
     case View::Points:
-      return {"Point Number",           "Point Name",      "Point Type",
-              "Used by: Digital Events", "Used by: Timers", "Used by: Sets of ON/OFF states"};
+      return {"Point Number",    "Point Name",
+              "Point Type",      "Used by: Digital Events",
+              "Used by: Timers", "Used by: Sets of ON/OFF states"};
     case View::Flags:
       return {"Scratch Pad Flag", "Flag Name", "Used by: Digital Event", "Used by: Timer",
               "Used in: \r\nSet of ON/OFF states"};
@@ -145,15 +146,42 @@ std::vector<std::string> HeadersOf(View view) {
     case View::Ports:
       return {"Port Number", "Used by: Serial Events", "Used by: Event Messages"};
     case View::Alarms:
-      return {"Alarm",         "Deviation",          "Deviation",     "Middle of Deviation", "Deviation Amount",
-              "Deviation Flags ON", "Deviation Flags OFF", "High",  "High",                "High Limit",
-              "High Limit Dead Band", "High Flags ON", "High Flags OFF", "Low",             "Low",
-              "Low Limit",     "Low Limit Dead Band", "Low Flags ON", "Low Flags OFF",     "(Advanced) Address",
+      return {"Alarm",
+              "Deviation",
+              "Deviation",
+              "Middle of Deviation",
+              "Deviation Amount",
+              "Deviation Flags ON",
+              "Deviation Flags OFF",
+              "High",
+              "High",
+              "High Limit",
+              "High Limit Dead Band",
+              "High Flags ON",
+              "High Flags OFF",
+              "Low",
+              "Low",
+              "Low Limit",
+              "Low Limit Dead Band",
+              "Low Flags ON",
+              "Low Flags OFF",
+              "(Advanced) Address",
               "(Advanced) Float?"};
     case View::Messages:
-      return {"Event Message Number", "Message Text", "Priority", "Stream Packets", "Stream Period",
-              "E-mail",               "E-mail Period", "Serial",  "Ports To Monitor", "SNMP",
-              "Trap Type",            "Trap Period",   "Flags ON", "Flags OFF"};
+      return {"Event Message Number",
+              "Message Text",
+              "Priority",
+              "Stream Packets",
+              "Stream Period",
+              "E-mail",
+              "E-mail Period",
+              "Serial",
+              "Ports To Monitor",
+              "SNMP",
+              "Trap Type",
+              "Trap Period",
+              "Flags ON",
+              "Flags OFF"};
     case View::SerialEvents:
       return {"Serial Event Number", "Received Pattern", "Ports To Monitor", "Resulting String", "Flags ON",
               "Flags OFF",           "Trap Type",        "Trap Period",      "Priority"};
@@ -221,18 +249,9 @@ Summary BuildSummary(const StateGlobals& tables, View view, const PointTypeName&
           kEventMessageCount, columns, [&](int i) { return IsDefined(tables.eventMessages[i]); },
           [&](int i) -> std::vector<std::string> {
             const EventMessageRecord& m = tables.eventMessages[i];
-            return {m.messageText,
-                    m.priority,
-                    m.streamPackets,
-                    m.streamPeriod,
-                    m.emailStatus,
-                    m.emailPeriod,
-                    m.serialStatus,
-                    MaskBitList(m.serialPortMask),
-                    m.snmpStatus,
-                    m.trapType,
-                    m.trapPeriod,
-                    MaskBitList(m.flagsOn),
+            return {m.messageText,          m.priority,    m.streamPackets, m.streamPeriod,
+                    m.emailStatus,          m.emailPeriod, m.serialStatus,  MaskBitList(m.serialPortMask),
+                    m.snmpStatus,           m.trapType,    m.trapPeriod,    MaskBitList(m.flagsOn),
                     MaskBitList(m.flagsOff)};
           });
       break;
@@ -241,9 +260,14 @@ Summary BuildSummary(const StateGlobals& tables, View view, const PointTypeName&
           kSerialEventCount, columns, [&](int i) { return IsDefined(tables.serialEvents[i]); },
           [&](int i) -> std::vector<std::string> {
             const SerialEventRecord& e = tables.serialEvents[i];
-            return {e.patternString,         MaskBitList(e.portMask), e.resultingString,
-                    MaskBitList(e.flagsOn),  MaskBitList(e.flagsOff), e.trapType,
-                    e.trapPeriod,            e.priority};
+            return {e.patternString,
+                    MaskBitList(e.portMask),
+                    e.resultingString,
+                    MaskBitList(e.flagsOn),
+                    MaskBitList(e.flagsOff),
+                    e.trapType,
+                    e.trapPeriod,
+                    e.priority};
           });
       break;
   }

@@ -31,20 +31,49 @@ StateGlobals GoldenTables() {
   t.flagNames[1].name = "Pumpe Süd";
   t.flagNames[12].name = "Alarm flag";
   t.flagNames[63].name = "Last flag";
-  t.alarms[3] = {3,      "5",    "50",   "Enabled", "0000000000000001", "8000000000000000",
-                 "90",   "2",    "Disabled",        "0000000000000000", "0000000000000000",
-                 "10",   "1",    "Enabled",         "0000000000001000", "0000000000000000",
-                 "F040010C", "Yes"};
+  t.alarms[3] = {3,
+                 "5",
+                 "50",
+                 "Enabled",
+                 "0000000000000001",
+                 "8000000000000000",
+                 "90",
+                 "2",
+                 "Disabled",
+                 "0000000000000000",
+                 "0000000000000000",
+                 "10",
+                 "1",
+                 "Enabled",
+                 "0000000000001000",
+                 "0000000000000000",
+                 "F040010C",
+                 "Yes"};
   EventMessageRecord& m = t.eventMessages[7];
-  m = {"Tank high ", "Enabled", "80000001", "Disabled", "0", "0", "Disabled", "0", "High", "Disabled", "0",
-       "Tank high alarm\r\non line 2", "0000000000001000", "0000000000000000", 7};
-  t.serialEvents[31] = {31, "PING", "PONG", "0", "0", "00000003", "0000000000000002", "0000000000000000", "Low"};
+  m = {"Tank high ",
+       "Enabled",
+       "80000001",
+       "Disabled",
+       "0",
+       "0",
+       "Disabled",
+       "0",
+       "High",
+       "Disabled",
+       "0",
+       "Tank high alarm\r\non line 2",
+       "0000000000001000",
+       "0000000000000000",
+       7};
+  t.serialEvents[31] = {31,   "PING", "PONG", "0", "0", "00000003", "0000000000000002", "0000000000000000",
+                        "Low"};
   t.timers[2] = {2, 3, 4, "1500"};
-  t.states[3] = {3, "Pump on", "0000000000000001", "0000000000000000", "0000000000000000", "0000000000000020"};
-  t.states[4] = {4, "Timer 2: Reaction", "8000000000000000", "0000000000000001", "0000000000000000",
-                 "0000000000000000"};
-  t.states[127] = {127, "Last set", "0000000000000000", "0000000000000000", "8000000000000001",
-                   "0000000000000000"};
+  t.states[3] = {
+      3, "Pump on", "0000000000000001", "0000000000000000", "0000000000000000", "0000000000000020"};
+  t.states[4] = {
+      4, "Timer 2: Reaction", "8000000000000000", "0000000000000001", "0000000000000000", "0000000000000000"};
+  t.states[127] = {
+      127, "Last set", "0000000000000000", "0000000000000000", "8000000000000001", "0000000000000000"};
   t.digitalEvents[5] = {5, 3, 127};
   t.digitalEvents[63] = {63, 127, 3};
   return t;
@@ -93,7 +122,8 @@ TEST_F(ConfigFile, EveryTableRoundTripsExceptEmptyStatusesAndNumbers) {
   t.pointNames[63].name = "a:  b";
   t.flagNames[7].name = "back\\slash \\n";
   t.flagNames[8].name = "Ω-Ventil";
-  t.states[0] = {9, "Set: one", "8000000000000001", "0000000000000000", "0000000000000000", "8000000000000001"};
+  t.states[0] = {
+      9, "Set: one", "8000000000000001", "0000000000000000", "0000000000000000", "8000000000000001"};
   t.states[127] = {0, "  Set two", "0000000000000002", "", "", ""};
   t.digitalEvents[0] = {0, 0, 127};
   t.digitalEvents[63] = {0, 127, 0};
@@ -148,8 +178,8 @@ TEST_F(ConfigFile, ImportMergesOverTheEntriesOfTheSameNumbers) {
   current.flagNames[13].name = "overwritten";
   current.states[9].name = "untouched";
   const std::string file =
-      NamesSection("START: FLAGS", 13, ". 13:  new") + FileOf({"START: TRANSITION", "Number:  4",
-                                                               "Event State: 9 ", "Reaction State: 10 ", "END"});
+      NamesSection("START: FLAGS", 13, ". 13:  new") +
+      FileOf({"START: TRANSITION", "Number:  4", "Event State: 9 ", "Reaction State: 10 ", "END"});
   const ImportResult result = Import(file, current);
   ASSERT_EQ(result.outcome, Outcome::Imported) << result.message;
   StateGlobals expected = current;
@@ -175,11 +205,13 @@ TEST_F(ConfigFile, HeaderAnywhereInALineOutsideSectionsStartsTheSection) {
 TEST_F(ConfigFile, LenientReadingOfNumbersMasksAndLineEnds) {
   // LF-only line ends, a number with a fraction, lower-case and empty masks, an older code page.
   const std::string file =
-      "START: STATE\nNumber:  2.5x\nName:  Pumpe S\xFC" "d\nDigital Points ON:  \n"
+      "START: STATE\nNumber:  2.5x\nName:  Pumpe S\xFC"
+      "d\nDigital Points ON:  \n"
       "Digital Points OFF:  junk00000000000000ff\nFlags ON:  0000000000000000\nFlags OFF:  \nEND";
   const ImportResult result = Import(file);
   ASSERT_EQ(result.outcome, Outcome::Imported) << result.message;
-  EXPECT_EQ(result.tables.states[2], (StateRecord{2, "Pumpe Süd", "", "00000000000000FF", "0000000000000000", ""}));
+  EXPECT_EQ(result.tables.states[2],
+            (StateRecord{2, "Pumpe Süd", "", "00000000000000FF", "0000000000000000", ""}));
   EXPECT_EQ(Import(FileOf({"START: TIMER", "Number:  x", "Timer Input State:", "Timer Output State: 3",
                            "Timer Preset:  ", "END"}))
                 .tables.timers[0],
@@ -195,7 +227,8 @@ TEST_F(ConfigFile, FlagsOnlyFileChangesOnlyFlagNames) {
 }
 
 TEST_F(ConfigFile, FileWithoutSectionsIsNotADataFile) {
-  for (std::string_view bytes : {std::string_view(""), std::string_view("END\r\nSTART: NOTHING\r\nstart: timer\r\n")}) {
+  for (std::string_view bytes :
+       {std::string_view(""), std::string_view("END\r\nSTART: NOTHING\r\nstart: timer\r\n")}) {
     const ImportResult result = Import(bytes, GoldenTables());
     EXPECT_EQ(result.outcome, Outcome::NotADataFile);
     EXPECT_EQ(result.message, "File selected was not a valid data file.");
@@ -205,8 +238,8 @@ TEST_F(ConfigFile, FileWithoutSectionsIsNotADataFile) {
 
 // Every refusal names its line, and the tables stay as they were even when earlier sections were good.
 TEST_F(ConfigFile, AnyBadLineRefusesTheWholeFile) {
-  const std::string good = FileOf({"START: TIMER", "Number:  1", "Timer Input State: 3", "Timer Output State: 4",
-                                   "Timer Preset:  0", "END"});
+  const std::string good = FileOf({"START: TIMER", "Number:  1", "Timer Input State: 3",
+                                   "Timer Output State: 4", "Timer Preset:  0", "END"});
   struct Case {
     std::string name;
     std::string tail;  // after the good timer section (lines 1-6)
@@ -227,13 +260,15 @@ TEST_F(ConfigFile, AnyBadLineRefusesTheWholeFile) {
        "Line 9 of the file: the set number \"129\" is outside 0 to 128.  Nothing was imported."},
       {"ends inside", FileOf({"START: STATE", "Number:  1", "Name:  x"}), 7,
        "The file ends inside the STATE section that starts on line 7.  Nothing was imported."},
-      {"ends before END", FileOf({"START: TRANSITION", "Number:  1", "Event State: 1 ", "Reaction State: 1 "}), 7,
-       ""},
+      {"ends before END",
+       FileOf({"START: TRANSITION", "Number:  1", "Event State: 1 ", "Reaction State: 1 "}), 7, ""},
       {"shifted", FileOf({"START: STATE", "Number:  1", "Digital Points ON:  0000000000000001"}), 9,
        "Line 9 of the file: \"Name:  \" expected in the STATE section.  Nothing was imported."},
-      {"extra line", FileOf({"START: TRANSITION", "Number:  1", "Event State: 1 ", "Reaction State: 1 ", "x", "END"}),
-       11, "Line 11 of the file: \"END\" expected after the TRANSITION section.  Nothing was imported."},
-      {"bad mask", FileOf({"START: STATE", "Number:  1", "Name:  x", "Digital Points ON:  000000000000000G"}), 10,
+      {"extra line",
+       FileOf({"START: TRANSITION", "Number:  1", "Event State: 1 ", "Reaction State: 1 ", "x", "END"}), 11,
+       "Line 11 of the file: \"END\" expected after the TRANSITION section.  Nothing was imported."},
+      {"bad mask", FileOf({"START: STATE", "Number:  1", "Name:  x", "Digital Points ON:  000000000000000G"}),
+       10,
        "Line 10 of the file: the last 16 characters of the line are not hexadecimal digits.  Nothing was "
        "imported."},
       {"short mask", FileOf({"START: STATE", "Number:  1", "Name:  x", "Digital Points ON:  20"}), 10, ""},
@@ -272,7 +307,8 @@ TEST_F(ConfigFile, SaveHandsTheTextToTheWriterAndReportsAFailedWrite) {
   };
   EXPECT_FALSE(SaveConfigurationFile(GoldenTables(), "/x/Summary.txt", failing, prompter));
   EXPECT_EQ(prompter.Messages(),
-            std::vector<std::string>{"Could not save /x/Summary.txt (Permission denied); the old file is unchanged."});
+            std::vector<std::string>{
+                "Could not save /x/Summary.txt (Permission denied); the old file is unchanged."});
 }
 
 TEST_F(ConfigFile, ImportFromDiskAppliesOnlyAGoodFile) {

@@ -23,9 +23,12 @@ TEST_F(FlagGrids, RowsReadBackByNumberAndEnding) {
   EXPECT_EQ(FlagRowText(t, 5, false), " 5  MONITOR OFF");
   EXPECT_EQ(FlagRowText(t, 40, true), " 40   ON");
   const std::pair<std::string, std::optional<std::pair<int, bool>>> cases[] = {
-      {" 5  MONITOR OFF", std::pair{5, false}}, {" 12  ON AIR ON", std::pair{12, true}},
-      {" 63   OFF", std::pair{63, false}},      {"", std::nullopt},
-      {" 64  x ON", std::nullopt},              {" 5  MONITOR", std::nullopt}};
+      {" 5  MONITOR OFF", std::pair{5, false}},
+      {" 12  ON AIR ON", std::pair{12, true}},
+      {" 63   OFF", std::pair{63, false}},
+      {"", std::nullopt},
+      {" 64  x ON", std::nullopt},
+      {" 5  MONITOR", std::nullopt}};
   for (const auto& [row, expected] : cases) {
     const std::optional<FlagRow> parsed = ParseFlagRow(row);
     ASSERT_EQ(parsed.has_value(), expected.has_value()) << row;
@@ -104,7 +107,8 @@ TEST(MessageEditor, StoresWhatTheBrainCanCarry) {
   EXPECT_EQ(SaveMessage(t, 3, form), kMessageTextTooLong);
   form.text = "Tänk high alarm";
   form.emailPeriod = "604801";
-  EXPECT_EQ(SaveMessage(t, 3, form), "'604801' is not a valid e-mail period.  Must be a number from 0 to 604800.");
+  EXPECT_EQ(SaveMessage(t, 3, form),
+            "'604801' is not a valid e-mail period.  Must be a number from 0 to 604800.");
   form.emailPeriod = "604800";
   form.trapType = "x";
   EXPECT_EQ(SaveMessage(t, 3, form), "'x' is not a valid trap type.  Must be a number from 0 to 2112454933.");
@@ -140,7 +144,8 @@ TEST(SerialEventEditor, NeedsAPatternAFlagAndStringsThatFit) {
   EXPECT_EQ(SaveSerialEvent(t, 31, form), kSerialStringTooLong);
   form.resulting = "PONG";
   form.trapPeriod = "-1";
-  EXPECT_EQ(SaveSerialEvent(t, 31, form), "'-1' is not a valid trap period.  Must be a number from 0 to 4294967295.");
+  EXPECT_EQ(SaveSerialEvent(t, 31, form),
+            "'-1' is not a valid trap period.  Must be a number from 0 to 4294967295.");
   EXPECT_EQ(t, StateGlobals{});
   form.trapPeriod = "4294967295";
   EXPECT_EQ(SaveSerialEvent(t, 31, form), std::nullopt);

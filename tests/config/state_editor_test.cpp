@@ -1,8 +1,7 @@
-#include "config/state_editor_rules.h"
-
 #include <gtest/gtest.h>
 
 #include "config/picker_rules.h"
+#include "config/state_editor_rules.h"
 
 namespace kestrio::config {
 namespace {
@@ -28,17 +27,17 @@ TEST_F(StateEditor, RowsCarryTheStateInTheirEndingOnly) {
   EXPECT_EQ(MakeStateRow(t, true, 1, true), (StateGridRow{"1", "Liftoff ON", "Digital"}));
   EXPECT_EQ(MakeStateRow(t, false, 2, false), (StateGridRow{"2", "MONITOR OFF", "Flag"}));
   EXPECT_EQ(MakeStateRow(t, true, 7, true), (StateGridRow{"7", "  7   ON", "Digital"}));
-  EXPECT_EQ(RowsOfSet(t, 3), (std::vector<StateGridRow>{MakeStateRow(t, true, 1, true),
-                                                         MakeStateRow(t, true, 0, false),
-                                                         MakeStateRow(t, false, 2, false)}));
+  EXPECT_EQ(RowsOfSet(t, 3),
+            (std::vector<StateGridRow>{MakeStateRow(t, true, 1, true), MakeStateRow(t, true, 0, false),
+                                       MakeStateRow(t, false, 2, false)}));
   EXPECT_TRUE(RowsOfSet(t, NO_STATE).empty());
 
   const std::vector<StateGridRow> rows{MakeStateRow(t, true, 1, true),   // "Liftoff" holds "off"
                                        MakeStateRow(t, false, 2, true),  // "MONITOR" holds "ON"
                                        MakeStateRow(t, true, 63, false), {"", "", ""},
-                                       {"99", "x ON", "Flag"},          {"5", "no ending", "Digital"}};
-  EXPECT_EQ(BuildSetMasks(rows), (SetMasks{"0000000000000002", "8000000000000000", "0000000000000004",
-                                           "0000000000000000"}));
+                                       {"99", "x ON", "Flag"},           {"5", "no ending", "Digital"}};
+  EXPECT_EQ(BuildSetMasks(rows),
+            (SetMasks{"0000000000000002", "8000000000000000", "0000000000000004", "0000000000000000"}));
   EXPECT_EQ(NumbersInRows(rows, true), (std::vector<int>{1, 63, 5}));
   EXPECT_EQ(NumbersInRows(rows, false), std::vector<int>{2});
   EXPECT_FALSE(HasAnyRow({{"", "", ""}}));
@@ -46,7 +45,8 @@ TEST_F(StateEditor, RowsCarryTheStateInTheirEndingOnly) {
 
 TEST_F(StateEditor, NewSidesBecomeTheTwoLowestFreeSetsWithDefaultNames) {
   t.states[0].name = "taken";
-  StateEditorInput input{false, 5, {NewSide({MakeStateRow(t, true, 1, true)}), NewSide({MakeStateRow(t, false, 2, false)})}};
+  StateEditorInput input{
+      false, 5, {NewSide({MakeStateRow(t, true, 1, true)}), NewSide({MakeStateRow(t, false, 2, false)})}};
   ASSERT_TRUE(Save(input));
   EXPECT_EQ(t.states[1], (StateRecord{0, "Digital Event 5: Event", "0000000000000002", "0000000000000000",
                                       "0000000000000000", "0000000000000000"}));
@@ -54,15 +54,19 @@ TEST_F(StateEditor, NewSidesBecomeTheTwoLowestFreeSetsWithDefaultNames) {
   EXPECT_EQ(t.states[2].flagsOff, "0000000000000004");
   EXPECT_EQ(t.digitalEvents[5], (DigitalEventRecord{0, 1, 2}));
   ASSERT_EQ(prompter.log.size(), 2u);
-  EXPECT_EQ(prompter.log[0].text,
-            "Would you like to name this Event? \r\n\r\n(For use by another Digital Event or Timer \r\n as either "
-            "another Event or a Reaction)");
+  EXPECT_EQ(
+      prompter.log[0].text,
+      "Would you like to name this Event? \r\n\r\n(For use by another Digital Event or Timer \r\n as either "
+      "another Event or a Reaction)");
 
   // Yes with a typed name, Yes with a cancelled box (the default), for timer 2.
   prompter.answers = {Answer::Yes, Answer::Yes};
   prompter.inputs = {"Start", std::nullopt};
-  StateEditorInput timer{true, 2, {NewSide({MakeStateRow(t, true, 4, true)}), NewSide({MakeStateRow(t, true, 5, true)})},
-                         "1500"};
+  StateEditorInput timer{
+      true,
+      2,
+      {NewSide({MakeStateRow(t, true, 4, true)}), NewSide({MakeStateRow(t, true, 5, true)})},
+      "1500"};
   ASSERT_TRUE(Save(timer));
   EXPECT_EQ(t.states[4].name, "Start");
   EXPECT_EQ(t.states[5].name, "Timer 2: Reaction");
@@ -89,9 +93,11 @@ TEST_F(StateEditor, RefusalsStoreNothing) {
   std::vector<Case> cases = {
       {"empty side", {false, 0, {SetSide(3), NewSide({})}}, kNeedBothSides},
       {"only row deleted", {false, 0, {SetSide(3), NewSide({{"", "", ""}})}}, kNeedBothSides},
-      {"bad preset", {true, 0, {SetSide(3), SetSide(3)}, "-5"},
+      {"bad preset",
+       {true, 0, {SetSide(3), SetSide(3)}, "-5"},
        "'-5' is not a valid timer preset.  Must be a number from 0 to 4294967295."},
-      {"same set, different rows", {false, 0, {SetSide(3), {3, "Pump on", {MakeStateRow(t, true, 1, true)}}}},
+      {"same set, different rows",
+       {false, 0, {SetSide(3), {3, "Pump on", {MakeStateRow(t, true, 1, true)}}}},
        kSameSetDiffers},
       {"digital event 64", {false, 64, {SetSide(3), SetSide(3)}}, "Maximum 64 Digital Events (0-63)."},
       {"timer -1", {true, -1, {SetSide(3), SetSide(3)}}, "Maximum 64 Timers (0-63)."},
@@ -117,7 +123,8 @@ TEST_F(StateEditor, RefusalsStoreNothing) {
   // One free set is not enough for two new sides.
   t.states[127].name.clear();
   full = t;
-  StateEditorInput both{false, 0, {NewSide({MakeStateRow(t, true, 1, true)}), NewSide({MakeStateRow(t, true, 2, true)})}};
+  StateEditorInput both{
+      false, 0, {NewSide({MakeStateRow(t, true, 1, true)}), NewSide({MakeStateRow(t, true, 2, true)})}};
   EXPECT_FALSE(Save(both));
   EXPECT_EQ(t, full);
   // The same set on both sides with the same rows is fine.

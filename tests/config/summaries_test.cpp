@@ -72,17 +72,46 @@ TEST_F(Summaries, ItemViewsShowDefinedItemsOnly) {
   EXPECT_EQ(BuildSummary(t, View::Timers).rows[3], (Row{" 3", "", "", ""}));
 
   AlarmRecord& a = t.alarms[10];
-  a = {10, "5", "50", "Enabled", "0000000000000001", "8000000000000000", "90", "2", "", "", "0000000000000000",
-       "10", "1", "Disabled", "0000000000001000", "", "F0400128", "No"};
+  a = {10,
+       "5",
+       "50",
+       "Enabled",
+       "0000000000000001",
+       "8000000000000000",
+       "90",
+       "2",
+       "",
+       "",
+       "0000000000000000",
+       "10",
+       "1",
+       "Disabled",
+       "0000000000001000",
+       "",
+       "F0400128",
+       "No"};
   EXPECT_EQ(BuildSummary(t, View::Alarms).rows[10],
-            (Row{" 10", "Deviation", "Enabled", "50", "5", "[0] ", "[63] ", "High", "", "90", "2", "", "", "Low",
-                 "Disabled", "10", "1", "[12] ", "", "F0400128", "No"}));
+            (Row{" 10", "Deviation", "Enabled",  "50", "5", "[0] ",  "[63] ", "High",     "",  "90", "2", "",
+                 "",    "Low",       "Disabled", "10", "1", "[12] ", "",      "F0400128", "No"}));
 
-  t.eventMessages[7] = {"Tank high ", "Enabled", "80000001", "Disabled", "3", "4", "Disabled", "5", "High",
-                        "Enabled", "6", "Tank high alarm", "0000000000000002", "0000000000000001", 7};
+  t.eventMessages[7] = {"Tank high ",
+                        "Enabled",
+                        "80000001",
+                        "Disabled",
+                        "3",
+                        "4",
+                        "Disabled",
+                        "5",
+                        "High",
+                        "Enabled",
+                        "6",
+                        "Tank high alarm",
+                        "0000000000000002",
+                        "0000000000000001",
+                        7};
   EXPECT_EQ(BuildSummary(t, View::Messages).rows[7],
-            (Row{" 7", "Tank high alarm", "High", "Enabled", "6", "Disabled", "5", "Enabled", "[0] [31] ", "Disabled",
-                 "3", "4", "[1] ", "[0] "}));
+            (Row{" 7", "Tank high alarm", "High", "Enabled", "6", "Disabled", "5", "Enabled", "[0] [31] ",
+                 "Disabled", "3", "4", "[1] ", "[0] "}));
 
   t.serialEvents[31] = {31, "PING", "PONG", "1", "2", "00000003", "0000000000000002", "", "Low"};
   EXPECT_EQ(BuildSummary(t, View::SerialEvents).rows[31],

@@ -56,8 +56,7 @@ TEST(StateTables, SetReferencesOutsideTheUsableSetsNameNothing) {
   StateGlobals tables;
   tables.states[127].name = "Last";
   tables.states[NO_STATE].name = "never a set";
-  const std::pair<int, std::string> cases[] = {
-      {127, "Last"}, {NO_STATE, ""}, {-1, ""}, {32767, ""}, {0, ""}};
+  const std::pair<int, std::string> cases[] = {{127, "Last"}, {NO_STATE, ""}, {-1, ""}, {32767, ""}, {0, ""}};
   for (const auto& [reference, name] : cases) {
     EXPECT_EQ(SetName(tables, reference), name) << reference;
     EXPECT_EQ(IsNamedSet(tables, reference), !name.empty()) << reference;
@@ -84,11 +83,13 @@ TEST(Mask, TextValueAndBitList) {
 }
 
 TEST(Mask, StoredTextsReadLikeTheHexRoutines) {
-  const std::pair<std::string, std::uint64_t> cases[] = {
-      {"", 0}, {"8000000000000001", 0x8000000000000001}, 
-      {"00000000000000ff", 0xFF}, {"80000001", 0x80000001}, {"zz", 0},
-      // More than 16 digits keep the low 64 bits.
-      {"AB8000000000000001", 0x8000000000000001}};
+  const std::pair<std::string, std::uint64_t> cases[] = {{"", 0},
+                                                         {"8000000000000001", 0x8000000000000001},
+                                                         {"00000000000000ff", 0xFF},
+                                                         {"80000001", 0x80000001},
+                                                         {"zz", 0},
+                                                         // More than 16 digits keep the low 64 bits.
+                                                         {"AB8000000000000001", 0x8000000000000001}};
   for (const auto& [text, value] : cases) EXPECT_EQ(MaskValue(text), value) << text;
   EXPECT_TRUE(MaskHasBit("80000001", 31));
   EXPECT_FALSE(MaskHasBit("80000001", 64));
@@ -100,11 +101,13 @@ TEST(Mask, StoredTextsReadLikeTheHexRoutines) {
 
 TEST(Utf8Text, ForeignBytesBecomeTheirWesternCharacters) {
   const std::pair<std::string, std::string> cases[] = {
-      {"Pumpe S\xFC" "d", "Pumpe Süd"},                  // single-byte code page
-      {"Pumpe Süd", "Pumpe Süd"},                         // already UTF-8
-      {"\x80 \x9D", "€ \xC2\x9D"},                      // 0x80 is the euro sign; 0x9D unassigned
-      {"\xC3", "Ã"},                                      // a cut sequence
-      {"\xED\xA0\x80", "í\xC2\xA0\xE2\x82\xAC"},          // a surrogate is not UTF-8
+      {"Pumpe S\xFC"
+       "d",
+       "Pumpe Süd"},                                   // single-byte code page
+      {"Pumpe Süd", "Pumpe Süd"},                      // already UTF-8
+      {"\x80 \x9D", "€ \xC2\x9D"},                     // 0x80 is the euro sign; 0x9D unassigned
+      {"\xC3", "Ã"},                                   // a cut sequence
+      {"\xED\xA0\x80", "í\xC2\xA0\xE2\x82\xAC"},       // a surrogate is not UTF-8
       {"\xF0\x9F\x94\xA7 ok", "\xF0\x9F\x94\xA7 ok"},  // four-byte character kept
   };
   for (const auto& [in, out] : cases) EXPECT_EQ(ToValidUtf8(in), out) << in;

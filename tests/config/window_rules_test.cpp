@@ -56,9 +56,9 @@ TEST(NumericBoxes, ClampOnLeavingAndCheckOnOk) {
   EXPECT_EQ(ClampToMaximum("2112454934", 2112454933), "2112454933");
   EXPECT_EQ(ClampToMaximum("abc", 604800), "abc");
 
-  const std::pair<std::string, bool> cases[] = {{"0.00", true},  {" 7 ", true},         {"4294967295", true},
-                                                {"4294967296", false}, {"-1", false},   {"12abc", false},
-                                                {"", false},      {"1e3", false},        {"1.2.3", false}};
+  const std::pair<std::string, bool> cases[] = {{"0.00", true},        {" 7 ", true},  {"4294967295", true},
+                                                {"4294967296", false}, {"-1", false},  {"12abc", false},
+                                                {"", false},           {"1e3", false}, {"1.2.3", false}};
   for (const auto& [text, ok] : cases) {
     std::string message;
     EXPECT_EQ(CheckNumericBox(text, "timer preset", kMaxQuadletValue, message), ok) << text;
@@ -156,7 +156,8 @@ TEST(NameWindow, NamesTheItemItWasOpenedForAndMovesOnOnlyAfterASave) {
   EXPECT_EQ(t, StateGlobals{});
   EXPECT_EQ(RowAfterNameWindow(6, 64, r.saved), 6);
 
-  EXPECT_EQ(NameWindowOk(t, View::Points, 5, "0123456789abcdef").message, "A name has at most 15 characters.");
+  EXPECT_EQ(NameWindowOk(t, View::Points, 5, "0123456789abcdef").message,
+            "A name has at most 15 characters.");
   r = NameWindowOk(t, View::Points, 5, " 15 characters ");
   EXPECT_TRUE(r.saved);
   EXPECT_EQ(t.pointNames[5].name, " 15 characters ");
