@@ -14,6 +14,7 @@ class StateEditor : public ::testing::Test {
     t.states[3] = {3, "Pump on", "0000000000000002", "0000000000000001", "", "0000000000000004"};
   }
 
+  StateGridRow Point(int n) { return MakeStateRow(t, true, n, true); }
   StateEditorSide NewSide(std::vector<StateGridRow> rows) { return {std::nullopt, "", std::move(rows)}; }
   StateEditorSide SetSide(int set) { return {set, t.states[set].name, RowsOfSet(t, set)}; }
 
@@ -24,18 +25,19 @@ class StateEditor : public ::testing::Test {
 };
 
 TEST_F(StateEditor, RowsCarryTheStateInTheirEndingOnly) {
-  EXPECT_EQ(MakeStateRow(t, true, 1, true), (StateGridRow{"1", "Liftoff ON", "Digital"}));
+  EXPECT_EQ(Point(1), (StateGridRow{"1", "Liftoff ON", "Digital"}));
   EXPECT_EQ(MakeStateRow(t, false, 2, false), (StateGridRow{"2", "MONITOR OFF", "Flag"}));
   EXPECT_EQ(MakeStateRow(t, true, 7, true), (StateGridRow{"7", "  7   ON", "Digital"}));
-  EXPECT_EQ(RowsOfSet(t, 3),
-            (std::vector<StateGridRow>{MakeStateRow(t, true, 1, true), MakeStateRow(t, true, 0, false),
-                                       MakeStateRow(t, false, 2, false)}));
+  EXPECT_EQ(RowsOfSet(t, 3), (std::vector<StateGridRow>{Point(1), MakeStateRow(t, true, 0, false),
+                                                        MakeStateRow(t, false, 2, false)}));
   EXPECT_TRUE(RowsOfSet(t, NO_STATE).empty());
 
-  const std::vector<StateGridRow> rows{MakeStateRow(t, true, 1, true),   // "Liftoff" holds "off"
+  const std::vector<StateGridRow> rows{Point(1),                         // "Liftoff" holds "off"
                                        MakeStateRow(t, false, 2, true),  // "MONITOR" holds "ON"
-                                       MakeStateRow(t, true, 63, false), {"", "", ""},
-                                       {"99", "x ON", "Flag"},           {"5", "no ending", "Digital"}};
+                                       MakeStateRow(t, true, 63, false),
+                                       {"", "", ""},
+                                       {"99", "x ON", "Flag"},
+                                       {"5", "no ending", "Digital"}};
   EXPECT_EQ(BuildSetMasks(rows),
             (SetMasks{"0000000000000002", "8000000000000000", "0000000000000004", "0000000000000000"}));
   EXPECT_EQ(NumbersInRows(rows, true), (std::vector<int>{1, 63, 5}));
@@ -45,8 +47,7 @@ TEST_F(StateEditor, RowsCarryTheStateInTheirEndingOnly) {
 
 TEST_F(StateEditor, NewSidesBecomeTheTwoLowestFreeSetsWithDefaultNames) {
   t.states[0].name = "taken";
-  StateEditorInput input{
-      false, 5, {NewSide({MakeStateRow(t, true, 1, true)}), NewSide({MakeStateRow(t, false, 2, false)})}};
+  StateEditorInput input{false, 5, {NewSide({Point(1)}), NewSide({MakeStateRow(t, false, 2, false)})}};
   ASSERT_TRUE(Save(input));
   EXPECT_EQ(t.states[1], (StateRecord{0, "Digital Event 5: Event", "0000000000000002", "0000000000000000",
                                       "0000000000000000", "0000000000000000"}));
@@ -62,11 +63,7 @@ TEST_F(StateEditor, NewSidesBecomeTheTwoLowestFreeSetsWithDefaultNames) {
   // Yes with a typed name, Yes with a cancelled box (the default), for timer 2.
   prompter.answers = {Answer::Yes, Answer::Yes};
   prompter.inputs = {"Start", std::nullopt};
-  StateEditorInput timer{
-      true,
-      2,
-      {NewSide({MakeStateRow(t, true, 4, true)}), NewSide({MakeStateRow(t, true, 5, true)})},
-      "1500"};
+  StateEditorInput timer{true, 2, {NewSide({Point(4)}), NewSide({Point(5)})}, "1500"};
   ASSERT_TRUE(Save(timer));
   EXPECT_EQ(t.states[4].name, "Start");
   EXPECT_EQ(t.states[5].name, "Timer 2: Reaction");
@@ -77,8 +74,8 @@ TEST_F(StateEditor, EditingASharedSetChangesEveryItemThatUsesIt) {
   t.digitalEvents[1] = {1, 3, 3};
   t.digitalEvents[2] = {2, 3, NO_STATE};
   StateEditorSide event = SetSide(3);
-  event.rows.push_back(MakeStateRow(t, true, 9, true));
-  StateEditorInput input{false, 2, {event, NewSide({MakeStateRow(t, true, 8, true)})}};
+  event.rows.push_back(Point(9));
+  StateEditorInput input{false, 2, {event, NewSide({Point(8)})}};
   ASSERT_TRUE(Save(input));
   EXPECT_EQ(t.states[3].digitalOn, "0000000000000202");
   EXPECT_EQ(RowsOfSet(t, t.digitalEvents[1].reactionState).size(), 4u);
@@ -96,11 +93,8 @@ TEST_F(StateEditor, RefusalsStoreNothing) {
       {"bad preset",
        {true, 0, {SetSide(3), SetSide(3)}, "-5"},
        "'-5' is not a valid timer preset.  Must be a number from 0 to 4294967295."},
-      {"same set, different rows",
-       {false, 0, {SetSide(3), {3, "Pump on", {MakeStateRow(t, true, 1, true)}}}},
-       kSameSetDiffers},
+      {"same set, different rows", {false, 0, {SetSide(3), {3, "Pump on", {Point(1)}}}}, kSameSetDiffers},
       {"digital event 64", {false, 64, {SetSide(3), SetSide(3)}}, "Maximum 64 Digital Events (0-63)."},
-      {"timer -1", {true, -1, {SetSide(3), SetSide(3)}}, "Maximum 64 Timers (0-63)."},
   };
   for (Case& c : cases) {
     prompter.Clear();
@@ -116,15 +110,14 @@ TEST_F(StateEditor, RefusalsStoreNothing) {
   }
   StateGlobals full = t;
   prompter.Clear();
-  StateEditorInput input{false, 0, {SetSide(3), NewSide({MakeStateRow(t, true, 1, true)})}};
+  StateEditorInput input{false, 0, {SetSide(3), NewSide({Point(1)})}};
   EXPECT_FALSE(Save(input));
   EXPECT_EQ(prompter.Messages(), std::vector<std::string>{kNoFreeSet});
   EXPECT_EQ(t, full);
   // One free set is not enough for two new sides.
   t.states[127].name.clear();
   full = t;
-  StateEditorInput both{
-      false, 0, {NewSide({MakeStateRow(t, true, 1, true)}), NewSide({MakeStateRow(t, true, 2, true)})}};
+  StateEditorInput both{false, 0, {NewSide({Point(1)}), NewSide({Point(2)})}};
   EXPECT_FALSE(Save(both));
   EXPECT_EQ(t, full);
   // The same set on both sides with the same rows is fine.
@@ -150,7 +143,7 @@ TEST_F(StateEditor, RenamingAsksBeforeSharingANameInAnyLetterCase) {
   prompter.Clear();
   prompter.answers = {Answer::No};
   StateEditorInput input{false, 0, {SetSide(3), SetSide(4)}};
-  input.sides[1].rows = {MakeStateRow(t, true, 6, true)};
+  input.sides[1].rows = {Point(6)};
   ASSERT_TRUE(Save(input));
   EXPECT_EQ(prompter.log[0].text, kEventNameUsed);
   EXPECT_EQ(t.states[3].name, "Renamed");

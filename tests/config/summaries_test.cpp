@@ -36,7 +36,6 @@ TEST_F(Summaries, EveryViewHasItsLayoutRowsAndHeaders) {
       EXPECT_EQ(s.rows[k][0], " " + std::to_string(k)) << v;
     }
   }
-  EXPECT_EQ(LayoutOf(View::Flags).modifyCaption, "&Edit Flags...");
   EXPECT_EQ(HeadersOf(View::Flags)[4], "Used in: \r\nSet of ON/OFF states");
 }
 
