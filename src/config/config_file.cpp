@@ -241,6 +241,13 @@ std::string_view TrimBlanks(std::string_view text) {
   return text;
 }
 
+// The number as written, quoted in a refusal; a long line is cut so the message stays readable.
+std::string Quoted(std::string_view text) {
+  const std::string_view trimmed = TrimBlanks(text);
+  const std::string_view shown = FirstChars(trimmed, 20);
+  return "\"" + std::string(shown) + (shown.size() < trimmed.size() ? "...\"" : "\"");
+}
+
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;
 }
@@ -346,23 +353,22 @@ class Reader {
   bool ReadRecord(std::size_t header, const Section<R, N>& section, std::array<R, Size>& table, int usable) {
     R record{};
     int index = -1;
-    for (const Line<R>& spec : section.lines) {
+    for (const Line<R>& layout : section.lines) {
       std::string_view line;
       if (!Next(header, section.header, line)) return false;
       const std::size_t lineIndex = at_ - 1;
-      if (!StartsWith(line, spec.label)) {
-        refusal_ = Refuse(lineIndex, "\"" + std::string(spec.label) + "\" expected in the " +
+      if (!StartsWith(line, layout.label)) {
+        refusal_ = Refuse(lineIndex, "\"" + std::string(layout.label) + "\" expected in the " +
                                          SectionWord(section.header) + " section.");
         return false;
       }
-      const std::string_view rest = line.substr(spec.label.size());
-      switch (spec.kind) {
+      const std::string_view rest = line.substr(layout.label.size());
+      switch (layout.kind) {
         case Kind::Number: {
           const std::optional<long long> n = LenientInteger(rest);
           if (!n || *n < 0 || *n >= usable) {
-            refusal_ = Refuse(lineIndex, "the " + SectionWord(section.header) + " number \"" +
-                                             std::string(TrimBlanks(rest)) + "\" is outside 0 to " +
-                                             std::to_string(usable - 1) + ".");
+            refusal_ = Refuse(lineIndex, "the " + SectionWord(section.header) + " number " + Quoted(rest) +
+                                             " is outside 0 to " + std::to_string(usable - 1) + ".");
             return false;
           }
           index = static_cast<int>(*n);
@@ -371,7 +377,7 @@ class Reader {
         }
         case Kind::Text:
         case Kind::Status:
-          record.*spec.text = Unescape(rest);
+          record.*layout.text = Unescape(rest);
           break;
         case Kind::Mask: {
           std::optional<std::string> mask = ReadMask(rest);
@@ -379,18 +385,18 @@ class Reader {
             refusal_ = Refuse(lineIndex, "the last 16 characters of the line are not hexadecimal digits.");
             return false;
           }
-          record.*spec.text = std::move(*mask);
+          record.*layout.text = std::move(*mask);
           break;
         }
         case Kind::StateRef:
         case Kind::StateRefFramed: {
           const std::optional<long long> n = LenientInteger(rest);
           if (!n || *n < 0 || *n > NO_STATE) {
-            refusal_ = Refuse(lineIndex, "the set number \"" + std::string(TrimBlanks(rest)) +
-                                             "\" is outside 0 to " + std::to_string(NO_STATE) + ".");
+            refusal_ = Refuse(lineIndex, "the set number " + Quoted(rest) + " is outside 0 to " +
+                                             std::to_string(NO_STATE) + ".");
             return false;
           }
-          record.*spec.ref = static_cast<std::int16_t>(*n);
+          record.*layout.ref = static_cast<std::int16_t>(*n);
           break;
         }
         case Kind::Fixed:
