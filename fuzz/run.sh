@@ -37,6 +37,7 @@ max_len() {
     fuzz_scan_decode) echo 1100 ;;  # a whole rack quarter of 1024 bytes as a reply
     fuzz_option_page) echo 4096 ;;  # room for 57 rows and a session on them
     fuzz_advanced_menu) echo 1024 ;;  # room for 21 entries
+    fuzz_config_import) echo 8192 ;;  # the two name sections and a dozen record sections
     *) echo 512 ;;
   esac
 }
