@@ -49,6 +49,11 @@ int main(int argc, char** argv) {
 
   kestrio::ui::GuiPrompter prompter;
   kestrio::Session session(prompter, settingsPath);
+  // The module/point file is the program's knowledge of the rack: without it there is nothing to show.
+  if (std::string fatal; !session.LoadProductData(fatal)) {
+    prompter.Message(fatal);
+    return 1;
+  }
   kestrio::ui::FrmMain window(session);
   prompter.SetParent(&window);
   prompter.SetStatusHook([&window] { window.Context().Navigate().OpenStatusWindow(); });

@@ -1,5 +1,6 @@
 #include "core/session.h"
 
+#include "core/data_files.h"
 #include "memmap/device_commands.h"
 #include "transport/host_address.h"
 
@@ -59,6 +60,18 @@ bool Session::Connect(bool showMessage) {
   RequestEngine::NoReconnect once(engine_);
   RunDeviceCommand(engine_, DeviceCommand::PowerUpClear);
   return IsConnected();
+}
+
+bool Session::LoadProductData(std::string& fatal) {
+  menu_ = options::LoadAdvancedMenu(FindDataFile("Advanced.mnu"));
+  rack_ = {};
+  points::ModulePointFile file = points::LoadModulePointInfo(FindDataFile(points::kModulePointFileName), prompter_);
+  if (!file.Opened()) {
+    fatal = file.fatalError;
+    return false;
+  }
+  moduleTables_ = std::move(file.tables);
+  return true;
 }
 
 void Session::Disconnect() {

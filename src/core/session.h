@@ -7,8 +7,12 @@
 // connection.
 #include <string>
 
+#include "config/state_tables.h"
 #include "core/scan_registry.h"
 #include "memmap/status_service.h"
+#include "options/advanced_menu.h"
+#include "points/module_point_file.h"
+#include "points/rack.h"
 #include "protocol/packet.h"
 #include "protocol/prompter.h"
 #include "transport/connection.h"
@@ -52,6 +56,23 @@ class Session {
   // The brain's status as last read; every status read overwrites it.
   StatusRecord& Status() { return status_; }
 
+  // Start-up's product data: the Advanced menu (from Advanced.mnu; none when it is missing) and the
+  // module/point tables (from ModulePointInfo.txt). False when the module file cannot be opened:
+  // `fatal` then holds the message to show before the program ends.
+  bool LoadProductData(std::string& fatal);
+  const std::vector<options::MenuEntry>& AdvancedMenu() const { return menu_; }
+  const points::ModulePointTables& ModuleTables() const { return moduleTables_; }
+
+  // The rack as last read (module and point type codes), each point's last shown value and the scale
+  // texts of analog points ("from", "to").
+  points::RackTypes& Rack() { return rack_; }
+  points::PointTexts& PointValueTexts() { return pointValues_; }
+  std::array<std::pair<std::string, std::string>, points::kPoints>& PointScaling() { return scaling_; }
+
+  // The event/reaction configuration, and the flag a running download tests before each record.
+  config::StateGlobals& Configuration() { return configuration_; }
+  bool& DownloadCancelled() { return downloadCancelled_; }
+
  private:
   Prompter& prompter_;
   TransactionLabels labels_;
@@ -63,6 +84,13 @@ class Session {
   ScanRegistry scans_;
   StatusRecord status_;
   std::string host_;
+  std::vector<options::MenuEntry> menu_;
+  points::ModulePointTables moduleTables_;
+  points::RackTypes rack_;
+  points::PointTexts pointValues_;
+  std::array<std::pair<std::string, std::string>, points::kPoints> scaling_;
+  config::StateGlobals configuration_;
+  bool downloadCancelled_ = false;
 };
 
 }  // namespace kestrio
