@@ -88,24 +88,6 @@ void CheckPreview(const std::string& text) {
   }
 }
 
-// One scratch file per process, rewritten for each input that goes through a file, and removed at
-// exit. On tmpfs when there is one: creating and deleting a file on disk per input cost more than
-// the parsing.
-class ScratchFile {
- public:
-  ScratchFile() {
-    std::error_code ec;
-    const std::filesystem::path shm = "/dev/shm";
-    const std::filesystem::path folder =
-        std::filesystem::is_directory(shm, ec) ? shm : std::filesystem::temp_directory_path();
-    path_ = folder / ("kestrio-fuzz-eeprom-" + std::to_string(::getpid()) + ".tag");
-  }
-  ~ScratchFile() { std::remove(path_.c_str()); }
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 }  // namespace
 
@@ -115,7 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view bytes = in.Rest();
   std::string text(bytes);
   if ((options & 7) == 1) {
-    static const ScratchFile scratch;
+    static const kestrio::fuzz::ScratchFile scratch("eeprom.tag");
     std::FILE* f = std::fopen(scratch.Path().c_str(), "wb");
     if (f == nullptr) return 0;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();

@@ -1,12 +1,16 @@
 #pragma once
 // A bounds-checked reader over one fuzz input, and the check that turns a broken invariant into a
 // crash libFuzzer records (with the message on stderr so the replay shows what went wrong).
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace kestrio::fuzz {
 
@@ -53,6 +57,28 @@ class FuzzInput {
   const std::uint8_t* data_;
   std::size_t size_;
   std::size_t at_ = 0;
+};
+
+// One scratch file per process, rewritten for each input that goes through a file, and removed at
+// exit. On tmpfs when there is one: creating and deleting a file on disk per input costs more than
+// the parsing.
+class ScratchFile {
+ public:
+  // `name` tells the targets' files apart ("eeprom.tag").
+  explicit ScratchFile(const std::string& name) {
+    std::error_code ec;
+    const std::filesystem::path shm = "/dev/shm";
+    const std::filesystem::path folder =
+        std::filesystem::is_directory(shm, ec) ? shm : std::filesystem::temp_directory_path();
+    path_ = folder / ("kestrio-fuzz-" + std::to_string(::getpid()) + "-" + name);
+  }
+  ~ScratchFile() { std::remove(path_.c_str()); }
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
 };
 
 }  // namespace kestrio::fuzz

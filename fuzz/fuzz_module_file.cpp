@@ -89,22 +89,6 @@ bool SameTables(const points::ModulePointTables& a, const points::ModulePointTab
                     b.PointTypeTable.end(), samePoint);
 }
 
-// One scratch file per process, on tmpfs when there is one, removed at exit.
-class ScratchFile {
- public:
-  ScratchFile() {
-    std::error_code ec;
-    const std::filesystem::path shm = "/dev/shm";
-    const std::filesystem::path folder =
-        std::filesystem::is_directory(shm, ec) ? shm : std::filesystem::temp_directory_path();
-    path_ = folder / ("kestrio-fuzz-modules-" + std::to_string(::getpid()) + ".txt");
-  }
-  ~ScratchFile() { std::remove(path_.c_str()); }
-  const std::filesystem::path& Path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 }  // namespace
 
@@ -122,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckLookups(tables, seed);
 
   if (options & 1) {
-    static const ScratchFile scratch;
+    static const kestrio::fuzz::ScratchFile scratch("modules.txt");
     std::FILE* f = std::fopen(scratch.Path().c_str(), "wb");
     if (f == nullptr) return 0;
     const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size();
