@@ -98,12 +98,6 @@ int RunCli(const std::vector<std::string>& argv, const CliEnvironment& env, std:
       return kExitFailed;
     }
   }
-  std::ofstream logFile;
-  if (args.logFile) {
-    logFile.open(*args.logFile, std::ios::app | std::ios::binary);
-    if (!logFile) return UsageError(err, "cannot open the log file " + *args.logFile, "");
-  }
-
   // The engine waits on Qt event loops; a caller without an application object gets one for this run.
   int qtArgc = 1;
   char qtName[] = "kestrio-cli";
@@ -117,11 +111,9 @@ int RunCli(const std::vector<std::string>& argv, const CliEnvironment& env, std:
   const std::string settingsPath =
       settingsDir.isValid() ? settingsDir.filePath("kestrio-cli.ini").toStdString() : std::string();
   Session session(ui, settingsPath.empty() ? "kestrio-cli.ini" : settingsPath);
-  if (logFile.is_open()) {
-    session.Log().SetMirror([&logFile](const std::string& text) {
-      logFile << text;
-      logFile.flush();
-    });
+  if (args.logFile) {
+    std::string error;
+    if (!session.StartLogFile(*args.logFile, error)) return UsageError(err, error, "");
   }
   session.Engine().SetTimeoutSeconds(args.timeoutSeconds.value_or(Settings::kDefaultTimeout));
   session.SetHost(*hostField);
@@ -139,10 +131,9 @@ int RunCli(const std::vector<std::string>& argv, const CliEnvironment& env, std:
     if (ui.StatusWanted() && session.IsConnected()) ReportLastError(run, result.json);
     session.Disconnect();
   }
-  if (logFile.is_open()) {
-    session.Log().SetMirror({});
-    logFile << "\n";
-  }
+  session.StopLogFile();
+  // The engine's own account of the run, for scripts that watch a rig's health.
+  if (args.stats) err << session.Engine().Statistics().Text() << "\n";
   if (args.json) PrintJson(out, args, ui, result.exit, result.json);
   return result.exit;
 }

@@ -38,7 +38,8 @@ constexpr CommandHelp kCommands[] = {
 };
 
 constexpr char kHead[] =
-    "usage: kestrio-cli [--host HOST[:PORT]] [--timeout SECONDS] [--yes] [--json] [--log FILE] COMMAND ...\n";
+    "usage: kestrio-cli [--host HOST[:PORT]] [--timeout SECONDS] [--yes] [--json] [--log FILE] [--stats]\n"
+    "                   COMMAND ...\n";
 
 constexpr char kOptions[] =
     "\noptions:\n"
@@ -47,7 +48,9 @@ constexpr char kOptions[] =
     "  --yes                answer Yes to the program's questions; without it they are answered No\n"
     "                       and the command is refused\n"
     "  --json               print one JSON object with the command's result on stdout\n"
-    "  --log FILE           append the message log (every packet sent and received) to FILE\n"
+    "  --log FILE           append the message log (every packet sent and received), one time-stamped\n"
+    "                       line each, to FILE\n"
+    "  --stats              after the command: requests, replies, timeouts and failed replies on stderr\n"
     "  --max-bytes N        largest block in bytes, 4 to 65532 (read, write, eeprom; default 1000)\n"
     "  -h, --help           this text; COMMAND --help shows the command's usage\n"
     "\nexit status: 0 success, 1 a transaction failed, timed out or could not connect,\n"
@@ -223,11 +226,11 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
     }
     const bool takesValue =
         name == "--host" || name == "--timeout" || name == "--log" || name == "--max-bytes";
-    const bool isFlag = name == "--yes" || name == "--json";
+    const bool isFlag = name == "--yes" || name == "--json" || name == "--stats";
     if (!takesValue && !isFlag) return fail("unknown option " + name, UsageHint());
     if (isFlag) {
       if (inlineValue) return fail(name + " takes no value", UsageHint());
-      (name == "--yes" ? a.yes : a.json) = true;
+      (name == "--yes" ? a.yes : name == "--json" ? a.json : a.stats) = true;
       continue;
     }
     std::string value;

@@ -22,6 +22,7 @@ struct CliArgs {
   bool yes = false;
   bool json = false;
   std::optional<std::string> logFile;
+  bool stats = false;  // print the traffic statistics on stderr at the end
   long maxBytes = kDefaultMaxBytes;  // 4 to 65532
   bool help = false;
 

@@ -74,6 +74,18 @@ bool Session::LoadProductData(std::string& fatal) {
   return true;
 }
 
+bool Session::StartLogFile(const std::string& path, std::string& error) {
+  StopLogFile();
+  if (!logFile_.Open(path, error)) return false;
+  log_.SetMirror([this](const std::string& text) { logFile_.AddMsg(text); });
+  return true;
+}
+
+void Session::StopLogFile() {
+  log_.SetMirror({});
+  logFile_.Close();
+}
+
 void Session::Disconnect() {
   if (connection_.State() != ConnectionState::Closed) connection_.Close();
   log_.AddMsg("\nConnection closed.");

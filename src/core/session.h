@@ -16,6 +16,7 @@
 #include "protocol/packet.h"
 #include "protocol/prompter.h"
 #include "transport/connection.h"
+#include "transport/log_file.h"
 #include "transport/message_log.h"
 #include "transport/request_engine.h"
 #include "transport/settings.h"
@@ -40,6 +41,12 @@ class Session {
   // Closes the connection if open and logs "\nConnection closed.".
   void Disconnect();
   bool IsConnected() const { return connection_.IsConnected(); }
+
+  // Also appends every log line, time-stamped, to `path` (until StopLogFile). False, with `error`
+  // saying why, when the file cannot be written.
+  bool StartLogFile(const std::string& path, std::string& error);
+  void StopLogFile();
+  const LogFile& LogFileWriter() const { return logFile_; }
 
   int TimeoutSeconds() const { return engine_.TimeoutSeconds(); }
   // Sets the timeout and remembers it under "Default_TIMEOUT" (1..3000; others are ignored).
@@ -78,6 +85,7 @@ class Session {
   TransactionLabels labels_;
   PacketBuilder builder_;
   MessageLog log_;
+  LogFile logFile_;
   Settings settings_;
   Connection connection_;
   RequestEngine engine_;

@@ -60,6 +60,11 @@ void RequestEngine::SetTimeoutSeconds(int seconds) {
   if (seconds >= Settings::kMinTimeout && seconds <= Settings::kMaxTimeout) timeoutSeconds_ = seconds;
 }
 
+void RequestEngine::ResetStatistics() {
+  stats_ = {};
+  emit statisticsChanged();
+}
+
 void RequestEngine::SetBusy(bool busy) {
   if (busy_ == busy) return;
   busy_ = busy;
@@ -122,6 +127,10 @@ Reply RequestEngine::SendAndAwaitReply(const std::string& packet, int tcode) {
 void RequestEngine::GiveUp(Reply& reply, Outcome outcome, bool requestStop) {
   reply.outcome = outcome;
   SetTxRxTime(0);
+  if (outcome == Outcome::TimedOut) {
+    ++stats_.timeouts;
+    emit statisticsChanged();
+  }
   if (outcome == Outcome::NotConnected) {
     prompter_.Message(kNotConnectedText);
   } else {
@@ -187,6 +196,10 @@ bool RequestEngine::Transmit(const std::string& packet, int tcode, bool mayResen
   connection_.ClearPeerClosed();
   const bool sent = connection_.Send(bytes);
   logSending();
+  if (sent) {
+    ++stats_.requests;
+    emit statisticsChanged();
+  }
   if (!sent) {
     rx_.EndWait();
     if (mayResend && connection_.PeerClosed() && !IsConnected()) return true;
@@ -207,6 +220,10 @@ bool RequestEngine::Transmit(const std::string& packet, int tcode, bool mayResen
     reply.flags = rx_.Flags();
     reply.seconds = replyElapsed_;
     SetTxRxTime(replyElapsed_);
+    ++stats_.replies;
+    if (reply.DeviceError()) ++stats_.failed;
+    stats_.lastSeconds = replyElapsed_;
+    emit statisticsChanged();
     return false;
   }
   if (!IsConnected()) {

@@ -30,6 +30,7 @@
 #include "transport/engine.h"
 #include "transport/log_sink.h"
 #include "transport/receiver.h"
+#include "transport/traffic_stats.h"
 
 class QEventLoop;
 
@@ -60,6 +61,10 @@ class RequestEngine : public QObject, public Engine {
   const std::string& LastReply() const { return rx_.LastReply(); }
   std::string TxRxTime() const { return FormatTxRxTime(txRxSeconds_); }
   const Receiver& Rx() const { return rx_; }
+
+  // Requests, replies, timeouts and refused replies since the last ResetStatistics.
+  const TrafficStats& Statistics() const { return stats_; }
+  void ResetStatistics();
 
   int TimeoutSeconds() const { return timeoutSeconds_; }
   // Values outside 1..3000 are ignored (the timeout dialog refuses them before they get here).
@@ -93,6 +98,7 @@ class RequestEngine : public QObject, public Engine {
   void txRxTimeChanged(const QString& text);
   // A socket error was logged (the window sounds it).
   void beep();
+  void statisticsChanged();
 
  private:
   class BusyScope;
@@ -118,6 +124,7 @@ class RequestEngine : public QObject, public Engine {
   std::function<bool()> reconnect_;
   ScanControl* scans_ = nullptr;
 
+  TrafficStats stats_;
   int timeoutSeconds_ = 30;
   double txRxSeconds_ = 0.0;
   double replyElapsed_ = 0.0;

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileDialog>
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -94,8 +95,11 @@ void FrmMain::BuildWidgets() {
   lblTXRXTime = new QLabel(central);
   lblTXRXTime->setObjectName("lblTXRXTime");
   lblTXRXTime->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  lblTraffic = new QLabel(central);
+  lblTraffic->setObjectName("lblTraffic");
   footer->addWidget(lblComm);
-  footer->addWidget(lblTXRXTime, 1);
+  footer->addWidget(lblTXRXTime);
+  footer->addWidget(lblTraffic, 1);
 
   layout->addWidget(step1);
   layout->addLayout(steps);
@@ -115,6 +119,8 @@ void FrmMain::BuildMenus() {
   mnuOptions = menuBar()->addMenu("&Options");
   mnuViewStatus = mnuOptions->addAction("&View Status...", this, &FrmMain::mnuViewStatus_Click);
   mnuSetTimeout = mnuOptions->addAction("Set &Timeout...", this, &FrmMain::mnuSetTimeout_Click);
+  mnuLogToFile = mnuOptions->addAction("&Log to File...", this, &FrmMain::mnuLogToFile_Click);
+  mnuLogToFile->setCheckable(true);
   mnuExit = mnuOptions->addAction("E&xit", this, &FrmMain::mnuExit_Click);
 
   mnuAdvanced = menuBar()->addMenu("&Advanced");
@@ -147,7 +153,9 @@ void FrmMain::WireSession() {
   connect(&engine, &RequestEngine::beep, this, [] { QApplication::beep(); });
   connect(&engine, &RequestEngine::busyChanged, this, &FrmMain::OnBusyChanged);
   connect(&engine, &RequestEngine::txRxTimeChanged, lblTXRXTime, &QLabel::setText);
+  connect(&engine, &RequestEngine::statisticsChanged, this, &FrmMain::ShowStatistics);
   OnBusyChanged(engine.Busy());
+  ShowStatistics();
 }
 
 // --- Message log view ---
@@ -217,8 +225,18 @@ bool FrmMain::RequireConnection() {
   return false;
 }
 
+void FrmMain::ShowStatistics() {
+  const TrafficStats& s = context_->Engine().Statistics();
+  lblTraffic->setText(QString("requests %1  replies %2  timeouts %3  failed %4")
+                          .arg(s.requests)
+                          .arg(s.replies)
+                          .arg(s.timeouts)
+                          .arg(s.failed));
+}
+
 void FrmMain::cmdConnect_Click() {
   if (context_->Engine().Busy()) return;
+  context_->Engine().ResetStatistics();
   PushHost();
   context_->Connect(true);
 }
@@ -259,6 +277,22 @@ void FrmMain::mnuSetTimeout_Click() {
   }
   if (!decision.value) return;
   context_->SetTimeoutSeconds(*decision.value);
+}
+
+void FrmMain::mnuLogToFile_Click() {
+  if (!mnuLogToFile->isChecked()) {
+    context_->StopLogFile();
+    return;
+  }
+  const QString path =
+      chooseLogFile_ ? chooseLogFile_()
+                     : QFileDialog::getSaveFileName(this, "Log to File", QString(), "Log Files (*.log);;All Files (*)",
+                                                    nullptr, QFileDialog::DontConfirmOverwrite);
+  std::string error;
+  if (path.isEmpty() || !context_->StartLogFile(path.toStdString(), error)) {
+    if (!error.empty()) prompter_.Message(error);
+    mnuLogToFile->setChecked(false);
+  }
 }
 
 void FrmMain::mnuAutoParsing_Click() {

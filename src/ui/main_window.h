@@ -46,6 +46,10 @@ class FrmMain : public QMainWindow {
   bool AutoParsingOn() const { return autoParsingOn_; }
   bool WorkingOffLine() const { return workingOffLine_; }
 
+  // Picks the file "Log to File..." appends to; "" when the operator cancels. A file dialog unless a
+  // test puts its own chooser here.
+  void SetLogFileChooser(std::function<QString()> chooser) { chooseLogFile_ = std::move(chooser); }
+
   // Sets the title to the demo caption and the host field to the embedded simulator.
   void SetDemoTarget(const QString& host, quint16 port);
 
@@ -60,6 +64,7 @@ class FrmMain : public QMainWindow {
   void cmdDisconnect_Click();
   void mnuViewStatus_Click();
   void mnuSetTimeout_Click();
+  void mnuLogToFile_Click();
   void mnuExit_Click();
   void mnuConfigureEvents_Click();
   void mnuMemoryMap_Click();
@@ -81,6 +86,7 @@ class FrmMain : public QMainWindow {
   void OnLogCaretMoved();
   void OnLogSelection();
   void OnBusyChanged(bool busy);
+  void ShowStatistics();
   // True when connected; otherwise tells the operator and returns false.
   bool RequireConnection();
   void PushHost();
@@ -90,6 +96,7 @@ class FrmMain : public QMainWindow {
   std::unique_ptr<MainNavigator> navigator_;
   std::unique_ptr<WindowContext> context_;
   Navigator* nav_ = nullptr;  // the navigator in use
+  std::function<QString()> chooseLogFile_;
   bool autoParsingOn_ = false;
   bool workingOffLine_ = false;
   bool mirroring_ = false;  // the window itself is moving the log's caret
@@ -105,11 +112,13 @@ class FrmMain : public QMainWindow {
   QPushButton* cmdDisconnect = nullptr;
   QPlainTextEdit* txtMsgBox = nullptr;
   QLabel* lblTXRXTime = nullptr;
+  QLabel* lblTraffic = nullptr;  // requests, replies, timeouts and failed replies since CONNECT
   QMenu* mnuOptions = nullptr;
   QMenu* mnuAdvanced = nullptr;
   QMenu* mnuHelp = nullptr;
   QAction* mnuViewStatus = nullptr;
   QAction* mnuSetTimeout = nullptr;
+  QAction* mnuLogToFile = nullptr;
   QAction* mnuExit = nullptr;
   QAction* mnuOptionPagesEnd = nullptr;  // separator: option-page entries go above it
   QAction* mnuConfigureEvents = nullptr;

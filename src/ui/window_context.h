@@ -31,6 +31,8 @@ class WindowContext {
   void SetHost(const std::string& host) { session_.SetHost(host); }
   bool Connect(bool showMessage) { return session_.Connect(showMessage); }
   void Disconnect() { session_.Disconnect(); }
+  bool StartLogFile(const std::string& path, std::string& error) { return session_.StartLogFile(path, error); }
+  void StopLogFile() { session_.StopLogFile(); }
   int TimeoutSeconds() const { return session_.TimeoutSeconds(); }
   void SetTimeoutSeconds(int seconds) { session_.SetTimeoutSeconds(seconds); }
 

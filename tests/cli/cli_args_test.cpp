@@ -62,7 +62,7 @@ TEST(CliArgs, UsageErrorsExitTwoWithTheReasonAndNoOutput) {
       {{host, "eeprom", "read"}, "eeprom read: missing operand"},
       {{"status"}, "no brain to talk to: give --host HOST[:PORT] or set KESTRIO_HOST"},
       {{"--host", "brain:99999", "status"}, "'brain:99999' is not HOST or HOST:PORT"},
-      {{host, "--log", "/nonexistent-dir/x.log", "status"}, "cannot open the log file"},
+      {{host, "--log", "/nonexistent-dir/x.log", "status"}, "Could not open the log file /nonexistent-dir/x.log"},
   };
   for (const auto& c : cases) {
     const Ran r = RunTool(c.args);

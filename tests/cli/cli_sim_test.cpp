@@ -111,17 +111,22 @@ TEST_F(CliSimTest, EachCommandPrintsItsResultAndExitStatusAndTheSameAsOneJsonObj
   Check({"send", "000004400000FFFFF0900000"}, 1, StartsWith("Reply:       0000046000007"), _, "\"rcode\":7");
 }
 
-// Both runs of a refused command go to one log: only their power-up clears were sent.
+// Both runs of a refused command go to one log, a time-stamped line each: only their power-up clears
+// were sent. --stats adds the engine's counts on stderr.
 TEST_F(CliSimTest, WriteIsABlockWriteSplitByMaxBytesAndEverythingSentIsLogged) {
   const std::string log = Path("run.log");
-  const Ran w =
-      RunTool({"--log", log, "--max-bytes", "4", "write", "FFFFF0100000", "11 22 33 44 55 66 77 88 99"});
+  const Ran w = RunTool(
+      {"--log", log, "--stats", "--max-bytes", "4", "write", "FFFFF0100000", "11 22 33 44 55 66 77 88 99"});
   ASSERT_EQ(w.exit, 0) << w.err;
   EXPECT_EQ(w.out, "Wrote 9 bytes at FFFFF0100000.\n");
+  EXPECT_THAT(w.err, StartsWith("requests 4, replies 4, timeouts 0, failed 0, last round trip "));
   EXPECT_EQ(RunTool({"--log", log, "command", "erase"}).exit, 1);
-  const std::string text = ReadFile(log);
+  // Without the time stamps (23 characters and a blank), the lines the main window shows.
+  std::string text;
+  std::istringstream lines(ReadFile(log));
+  for (std::string line; std::getline(lines, line);) text += (line.size() > 24 ? line.substr(24) : "?") + "\n";
   EXPECT_THAT(text,
-              AllOf(StartsWith("127.0.0.1\nSending Power-up Clear."), HasSubstr("\nConnection closed.")));
+              AllOf(StartsWith("127.0.0.1\nSending Power-up Clear.\n"), HasSubstr("\nConnection closed.\n")));
   EXPECT_EQ(Count(text, "Sending [Write Block Request]"), 3u) << text;
   EXPECT_EQ(Count(text, "Sending [Write Quad Request]"), 2u) << text;
   EXPECT_THAT(text, HasSubstr("FFFFF01000080001000099000000")) << "the last block carries what is left at +8";
