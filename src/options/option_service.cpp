@@ -37,8 +37,8 @@ PageWriteResult WriteOptions(Engine& engine, const OptionPageModel& page) {
   result.plan = page.PlanWrite(engine.Ui());
   for (const WriteItem& item : result.plan.writes) {
     if (item.digits.empty()) continue;  // an empty write would be a read
-    const MemMapResult r =
-        MemMapData(engine, {static_cast<double>(item.quadlets), item.address, item.digits, true, kPageBlockBytes});
+    const MemMapResult r = MemMapData(
+        engine, {static_cast<double>(item.quadlets), item.address, item.digits, true, kPageBlockBytes});
     if (NoReply(r)) {
       result.stopped = true;
       break;

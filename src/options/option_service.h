@@ -23,14 +23,12 @@ struct PageReadResult {
 PageReadResult ReadAll(Engine& engine, OptionPageModel& page);
 
 struct PageWriteResult {
-  WritePlan plan;         // what was to be written, refused and skipped
-  int written = 0;        // rows the brain took
-  int deviceErrors = 0;   // rows the brain refused (the status window has been asked for)
-  bool stopped = false;   // a write got no usable reply: the rest and the store were not sent
-  bool stored = false;    // the store command was acknowledged
-  bool ok() const {
-    return stored && deviceErrors == 0 && plan.refused.empty() && plan.skipped.empty();
-  }
+  WritePlan plan;        // what was to be written, refused and skipped
+  int written = 0;       // rows the brain took
+  int deviceErrors = 0;  // rows the brain refused (the status window has been asked for)
+  bool stopped = false;  // a write got no usable reply: the rest and the store were not sent
+  bool stored = false;   // the store command was acknowledged
+  bool ok() const { return stored && deviceErrors == 0 && plan.refused.empty() && plan.skipped.empty(); }
 };
 
 // Writes the model's planned rows in row order, then sends the store command (also when rows

@@ -29,7 +29,9 @@ class Writer {
     const std::uint8_t bytes[4] = {a, b, c, d};
     Put(at, bytes, 4);
   }
-  void Raw(std::uint32_t at, std::initializer_list<std::uint8_t> bytes) { Put(at, bytes.begin(), bytes.size()); }
+  void Raw(std::uint32_t at, std::initializer_list<std::uint8_t> bytes) {
+    Put(at, bytes.begin(), bytes.size());
+  }
 
  private:
   void Put(std::uint32_t at, const void* data, std::size_t size) {
@@ -62,10 +64,10 @@ void WriteFactorySettings(std::span<std::uint8_t> settings) {
   w.Ip(0x108, 192, 168, 1, 1);
   w.Ip(0x10C, 192, 168, 1, 1);
   w.Text(0x110, "kestrio-sim");
-  w.U32(0x130, 60);    // keep-alive, s
-  w.U32(0x134, 2001);  // command port
-  w.U32(0x138, 4);     // connections
-  w.U32(0x13C, 100);   // link speed, Mbit/s
+  w.U32(0x130, 60);                                                // keep-alive, s
+  w.U32(0x134, 2001);                                              // command port
+  w.U32(0x138, 4);                                                 // connections
+  w.U32(0x13C, 100);                                               // link speed, Mbit/s
   w.Raw(0x140, {0x02, 0x4B, 0x45, 0x53, 0x54, 0x01, 0x00, 0x00});  // the status area's MAC, padded
   // SNMP.
   w.U32(0x200, kYes);
@@ -109,7 +111,7 @@ void WriteFactorySettings(std::span<std::uint8_t> settings) {
   w.U32(0x60C, 1000);  // period, ms
   w.Float(0x610, 0.25f);
   w.Raw(0x618, {0, 0, 0, 0, 0, 0, 0, 0xFF});  // points 0-7
-  w.U32(0x620, 0);                              // packets sent
+  w.U32(0x620, 0);                            // packets sent
   // Time.
   w.Ip(0x700, 192, 168, 1, 1);
   w.U32(0x704, kYes);

@@ -27,7 +27,9 @@ class OptionServiceTest : public test::SimSession {
     ASSERT_TRUE(session_->Connect(false));
     prompter_.Clear();
   }
-  static OptionPageModel Page(const std::string& file) { return OptionPageModel(*ReadOptionPage(kData / file)); }
+  static OptionPageModel Page(const std::string& file) {
+    return OptionPageModel(*ReadOptionPage(kData / file));
+  }
   // The SNMP page read afresh: "label=value" of every row.
   std::string Snmp() {
     OptionPageModel page = Page("SNMP.opt");
@@ -72,13 +74,14 @@ TEST_F(OptionServiceTest, EveryShippedPageReadsInFull) {
 TEST_F(OptionServiceTest, WritesTickedRowsThenStoresAndRefusalsSkipOnlyTheirRow) {
   const std::string state = Path("flash.txt");
   StartAndConnect({.stateFile = state});
-  const PageWriteResult written = WriteSnmp({{9, "Site 7"}, {0, "maybe"}, {5, "-1"}, {1, "99"},
-                                             {2, "field"}, {7, "0.75"}, {4, "10.0.0.9"}});
-  EXPECT_EQ(prompter_.Messages(),
-            (Strings{"Error! Data: 'maybe' should be either Yes or No.", "Error on field 1; 'SNMP enabled' not sent.",
-                     "Error on field 6; 'Trap port' not sent.",
-                     "EEPROM Store complete.\nSkipped 1 ticked row(s): read-only, invalid address or not read "
-                     "successfully."}));
+  const PageWriteResult written = WriteSnmp(
+      {{9, "Site 7"}, {0, "maybe"}, {5, "-1"}, {1, "99"}, {2, "field"}, {7, "0.75"}, {4, "10.0.0.9"}});
+  EXPECT_EQ(
+      prompter_.Messages(),
+      (Strings{"Error! Data: 'maybe' should be either Yes or No.",
+               "Error on field 1; 'SNMP enabled' not sent.", "Error on field 6; 'Trap port' not sent.",
+               "EEPROM Store complete.\nSkipped 1 ticked row(s): read-only, invalid address or not read "
+               "successfully."}));
   EXPECT_EQ(written.written, 4);
   EXPECT_TRUE(written.stored);
   EXPECT_FALSE(written.ok());
