@@ -94,7 +94,8 @@ OptionsJob PrepareOptions(const CliArgs& args) {
       const int index = static_cast<int>(row - rows.begin());
       if (std::any_of(job.sets.begin(), job.sets.end(), [&](const auto& s) { return s.first == index; }))
         why = "'" + label + "' is set twice";
-      job.sets.emplace_back(index, set.substr(eq + 1));
+      else
+        job.sets.emplace_back(index, set.substr(eq + 1));
     }
     if (!why.empty()) {
       job.error = "options: --set: " + why;
