@@ -10,6 +10,7 @@
 
 #include "cli/cli_args.h"
 #include "cli/cli_commands.h"
+#include "cli/cli_options.h"
 #include "cli/cli_prompter.h"
 #include "transport/host_address.h"
 #include "core/session.h"
@@ -38,7 +39,7 @@ void PrintJson(std::ostream& out, const CliArgs& args, const CliPrompter& ui, in
   out.flush();
 }
 
-CommandResult Dispatch(CliRun& run, const std::string& eepromText) {
+CommandResult Dispatch(CliRun& run, const std::string& eepromText, OptionsJob& optionsJob) {
   switch (run.args.command) {
     case CliCommand::Status:
       return RunStatus(run);
@@ -54,6 +55,8 @@ CommandResult Dispatch(CliRun& run, const std::string& eepromText) {
       return RunEepromRead(run);
     case CliCommand::EepromStore:
       return RunEepromStore(run, eepromText);
+    case CliCommand::Options:
+      return RunOptions(run, optionsJob);
     case CliCommand::Decode:
     case CliCommand::None:
       break;
@@ -98,6 +101,16 @@ int RunCli(const std::vector<std::string>& argv, const CliEnvironment& env, std:
       return kExitFailed;
     }
   }
+  OptionsJob optionsJob;
+  if (args.command == CliCommand::Options) {
+    optionsJob = PrepareOptions(args);
+    if (optionsJob.exit == kExitUsage) return UsageError(err, optionsJob.error, CommandUsage("options"));
+    if (!optionsJob.error.empty()) {
+      ui.Note(optionsJob.error);
+      if (args.json) PrintJson(out, args, ui, optionsJob.exit, JsonObject().Str("page", args.file));
+      return optionsJob.exit;
+    }
+  }
   // The engine waits on Qt event loops; a caller without an application object gets one for this run.
   int qtArgc = 1;
   char qtName[] = "kestrio-cli";
@@ -126,7 +139,7 @@ int RunCli(const std::vector<std::string>& argv, const CliEnvironment& env, std:
     if (ui.Messages().empty() || ui.Messages().back() != couldNot) ui.Note(couldNot);
     result.exit = kExitFailed;
   } else {
-    result = Dispatch(run, eepromText);
+    result = Dispatch(run, eepromText, optionsJob);
     // The brain's own account of a failure, as the status window would have shown it.
     if (ui.StatusWanted() && session.IsConnected()) ReportLastError(run, result.json);
     session.Disconnect();

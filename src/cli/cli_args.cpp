@@ -35,6 +35,11 @@ constexpr CommandHelp kCommands[] = {
     {"eeprom",
      "  eeprom read FILE                the EEPROM image saved as a data file; --max-bytes N\n"
      "  eeprom store FILE               a data file's image written back, then the store command\n"},
+    {"options",
+     "  options PAGE [--set LABEL=VALUE ...]\n"
+     "                                  an option page (a page file, or an Advanced menu entry's\n"
+     "                                  caption or file), one \"number. label: value\" line per option;\n"
+     "                                  --set writes the named options, then the store command\n"},
 };
 
 constexpr char kHead[] =
@@ -168,6 +173,11 @@ std::string CheckOperands(CliArgs& a, const std::vector<std::string>& ops) {
       if (ops[0].empty()) return "the file name is empty";
       a.file = ops[0];
       return {};
+    case CliCommand::Options:
+      if (auto e = count(1, 1); !e.empty()) return e;
+      if (ops[0].empty()) return "the page name is empty";
+      a.file = ops[0];
+      return {};
     case CliCommand::None:
       break;
   }
@@ -224,8 +234,8 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
       name = arg.substr(0, eq);
       inlineValue = arg.substr(eq + 1);
     }
-    const bool takesValue =
-        name == "--host" || name == "--timeout" || name == "--log" || name == "--max-bytes";
+    const bool takesValue = name == "--host" || name == "--timeout" || name == "--log" ||
+                            name == "--max-bytes" || name == "--set";
     const bool isFlag = name == "--yes" || name == "--json" || name == "--stats";
     if (!takesValue && !isFlag) return fail("unknown option " + name, UsageHint());
     if (isFlag) {
@@ -241,7 +251,11 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
     } else {
       return fail(name + " needs a value", UsageHint());
     }
-    if (name == "--host") {
+    if (name == "--set") {
+      if (value.find('=') == std::string::npos)
+        return fail("--set: '" + value + "' is not LABEL=VALUE", UsageHint());
+      a.sets.push_back(value);
+    } else if (name == "--host") {
       if (value.empty()) return fail("--host needs a value", UsageHint());
       a.host = value;
     } else if (name == "--log") {
@@ -270,6 +284,7 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
   static const std::map<std::string, CliCommand> kWords = {
       {"status", CliCommand::Status},   {"read", CliCommand::Read}, {"write", CliCommand::Write},
       {"command", CliCommand::Command}, {"send", CliCommand::Send}, {"decode", CliCommand::Decode},
+      {"options", CliCommand::Options},
   };
   if (const auto it = kWords.find(word); it != kWords.end()) {
     a.command = it->second;
@@ -295,6 +310,8 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
                             a.command == CliCommand::EepromRead || a.command == CliCommand::EepromStore;
   if (maxBytesGiven && !usesMaxBytes)
     return fail("--max-bytes does not apply to " + word, CommandUsage(word));
+  if (!a.sets.empty() && a.command != CliCommand::Options)
+    return fail("--set does not apply to " + word, CommandUsage(word));
   if (std::string e = CheckOperands(a, ops); !e.empty()) return fail(a.name + ": " + e, CommandUsage(word));
   return r;
 }

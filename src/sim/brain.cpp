@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "protocol/convert.h"
+#include "sim/factory_settings.h"
 
 namespace kestrio::sim {
 
@@ -362,13 +363,7 @@ void Brain::ResetLive() {
     ApplyPointType(p, rack_.InitialPointType(p));
   }
   // Factory settings; the option pages shipped with the program describe these fields.
-  std::uint8_t* s = FindArea(kSettings.base)->mem.data();
-  std::memcpy(s + 0x000, "KESTRIO-SIM", 11);
-  std::memcpy(s + 0x020, "Test bench", 10);
-  PutU32(s + 0x044, 162);
-  PutU32(s + 0x04C, 100);
-  PutFloat(s + 0x050, 0.5f);
-  std::memcpy(s + 0x0C0, "public", 6);
+  WriteFactorySettings(FindArea(kSettings.base)->mem);
 }
 
 Brain::Snapshot Brain::Capture() const {

@@ -20,6 +20,7 @@
 #include "core/session.h"
 #include "ui/main_rules.h"
 #include "ui/navigator.h"
+#include "ui/option_page_menu.h"
 #include "ui/window_context.h"
 
 namespace kestrio::ui {
@@ -32,6 +33,7 @@ FrmMain::FrmMain(Session& session, QWidget* parent)
   SetNavigator(navigator_.get());
   BuildWidgets();
   BuildMenus();
+  AddOptionPages(*this, session.AdvancedMenu());
   WireSession();
   navigator_->SetTxRxTimeSink([this](const QString& text) { lblTXRXTime->setText(text); });
   // Start-up: the session has read the settings; the host field shows the last host used.

@@ -4,6 +4,7 @@
 
 #include "ui/manual_window.h"
 #include "ui/memory_map_window.h"
+#include "ui/option_page_window.h"
 #include "ui/packet_decoder_window.h"
 #include "ui/status_window.h"
 #include "ui/window_context.h"
@@ -42,6 +43,16 @@ void MainNavigator::OpenManualPackets() {
   BringToFront(manual_);
 }
 
+void MainNavigator::OpenOptionPage(const QString& pageFile) {
+  if (!optionPage_) {
+    optionPage_ = new FrmSNMP(context_, pageFile, owner_);
+    optionPage_->Load();
+  }
+  BringToFront(optionPage_);
+}
+
+FrmSNMP* MainNavigator::OptionPageWindow() const { return optionPage_; }
+
 // The points, configuration and download windows plug in here when they exist.
 void MainNavigator::OpenPointsWindow(bool) {}
 void MainNavigator::ClosePointsWindow() {}
@@ -66,7 +77,8 @@ void MainNavigator::ShowTxRxTime(const QString& text) {
 
 void MainNavigator::CloseAll() {
   for (QWidget* w : {static_cast<QWidget*>(decoder_), static_cast<QWidget*>(status_),
-                     static_cast<QWidget*>(memoryMap_), static_cast<QWidget*>(manual_)})
+                     static_cast<QWidget*>(memoryMap_), static_cast<QWidget*>(manual_),
+                     static_cast<QWidget*>(optionPage_)})
     if (w) w->close();
 }
 

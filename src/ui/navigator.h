@@ -13,6 +13,7 @@ namespace kestrio::ui {
 class FrmMemoryMap;
 class FrmManual;
 class FrmPacketDecoder;
+class FrmSNMP;
 class FrmStatus;
 class WindowContext;
 
@@ -24,6 +25,9 @@ class Navigator {
   virtual void OpenStatusWindow() = 0;
   virtual void OpenMemoryMapWindow() = 0;
   virtual void OpenManualPackets() = 0;
+  // An option page (frmSNMP) showing the page file at `pageFile`. While one is open, choosing
+  // another page only brings the open one to the front, as it always has.
+  virtual void OpenOptionPage(const QString& pageFile) = 0;
   // CONFIGURE (configure mode) and READ/WRITE open the points window; a new one each time.
   virtual void OpenPointsWindow(bool configureMode) = 0;
   virtual void ClosePointsWindow() = 0;
@@ -46,6 +50,7 @@ class MainNavigator : public Navigator {
   void OpenStatusWindow() override;
   void OpenMemoryMapWindow() override;
   void OpenManualPackets() override;
+  void OpenOptionPage(const QString& pageFile) override;
   void OpenPointsWindow(bool configureMode) override;
   void ClosePointsWindow() override;
   void OpenDownloadWindow() override;
@@ -63,6 +68,7 @@ class MainNavigator : public Navigator {
   FrmStatus* StatusWindow() const;
   FrmMemoryMap* MemoryMapWindow() const;
   FrmManual* ManualWindow() const;
+  FrmSNMP* OptionPageWindow() const;
   FrmPacketDecoder* PacketDecoder();  // created on first use
 
  private:
@@ -73,6 +79,7 @@ class MainNavigator : public Navigator {
   QPointer<FrmMemoryMap> memoryMap_;
   QPointer<FrmManual> manual_;
   QPointer<FrmPacketDecoder> decoder_;
+  QPointer<FrmSNMP> optionPage_;
 };
 
 }  // namespace kestrio::ui

@@ -206,5 +206,41 @@ TEST_F(CliSimTest, EepromImageRoundTripsThroughADataFile) {
   EXPECT_EQ(ReadFile(again), image);
 }
 
+// The page as "number. label: value" lines, named by path, menu caption or menu file. --set writes
+// the named rows in page order whatever the order given, then the store command; a refused value
+// skips only its own row.
+TEST_F(CliSimTest, OptionsPrintsThePageAndSetWritesTheNamedRowsInPageOrderThenStores) {
+  const std::string snmp =
+      "1. SNMP enabled: Yes\n2. Agent port: 161\n3. Read community: public\n4. Write community: private\n"
+      "5. Trap host: 0.0.0.0\n6. Trap port: 162\n7. Send cold-start trap: Yes\n8. Trap hold-off (s): 2.5\n"
+      "9. Traps sent: 0\n10. System contact: Commissioning team\n";
+  for (const std::string name : {"snmp", "SNMP.opt", KESTRIO_SOURCE_DIR "/data/SNMP.opt"}) {
+    const Ran r = RunTool({"options", name});
+    EXPECT_EQ(r.exit, 0) << r.err;
+    EXPECT_EQ(r.out, snmp) << name;
+    EXPECT_EQ(r.err, "") << name;
+  }
+  EXPECT_THAT(RunJson({"options", "Time"}, 0),
+              HasSubstr("{\"number\":5,\"label\":\"Time zone name\",\"value\":\"CET\""));
+
+  const std::string log = Path("options.log");
+  Ran r = RunTool({"--log", log, "options", "SNMP", "--set", "System contact=Ops", "--set", "Trap port=-1",
+                   "--set", "Write community=rw=1"});
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err, "Error on field 6; 'Trap port' not sent.\nEEPROM Store complete.\n");
+  const std::string sent = ReadFile(log);
+  const std::size_t community = sent.rfind("FFFFF0100220"), contact = sent.rfind("FFFFF0100240"),
+                    store = sent.rfind("FFFFF038000000000003");
+  EXPECT_TRUE(community < contact && contact < store && store != std::string::npos) << sent;
+  r = RunTool({"options", "SNMP"});
+  EXPECT_THAT(r.out, AllOf(HasSubstr("4. Write community: rw=1\n"), HasSubstr("6. Trap port: 162\n"),
+                           HasSubstr("10. System contact: Ops\n")));
+
+  r = RunTool({"options", "no-such-page"});
+  EXPECT_EQ(r.exit, 1);
+  EXPECT_EQ(r.err, "No page file or Advanced menu entry named 'no-such-page'.\n");
+}
+
 }  // namespace
 }  // namespace kestrio::cli

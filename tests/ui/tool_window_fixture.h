@@ -51,6 +51,7 @@ class RecordingNavigator : public Navigator {
   void OpenStatusWindow() override { opened.push_back("status"); }
   void OpenMemoryMapWindow() override { opened.push_back("memory map"); }
   void OpenManualPackets() override { opened.push_back("manual"); }
+  void OpenOptionPage(const QString& pageFile) override { opened.push_back("page " + pageFile.toStdString()); }
   void OpenPointsWindow(bool configure) override { opened.push_back(configure ? "configure" : "read/write"); }
   void ClosePointsWindow() override { opened.push_back("close points"); }
   void OpenDownloadWindow() override { opened.push_back("download"); }
