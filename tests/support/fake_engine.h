@@ -137,4 +137,11 @@ class FakeMemory {
   }
 };
 
+// An engine answering from a byte map: the brain of most service tests.
+struct FakeBrain {
+  FakeBrain() { engine.responder = std::ref(memory); }
+  FakeEngine engine;
+  FakeMemory memory;
+};
+
 }  // namespace kestrio::test
