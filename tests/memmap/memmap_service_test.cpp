@@ -11,14 +11,12 @@
 namespace kestrio {
 namespace {
 
-using test::FakeEngine;
 using test::ReadBlockResponse;
 using test::ReadQuadResponse;
 
 // An engine answering from a byte map, and the two strings a transfer takes and changes.
-class MemMapTest : public ::testing::Test {
+class MemMapTest : public ::testing::Test, public test::FakeBrain {
  protected:
-  void SetUp() override { engine.responder = std::ref(memory); }
   MemMapResult Transfer(double count, bool blockMode, double maxBytes) {
     return MemMapData(engine, {count, offset, data, blockMode, maxBytes});
   }
@@ -26,8 +24,6 @@ class MemMapTest : public ::testing::Test {
   std::string Text(double count, bool formatted, bool blockMode, double maxBytes) {
     return TransferText(Transfer(count, blockMode, maxBytes), formatted);
   }
-  FakeEngine engine;
-  test::FakeMemory memory;
   std::string offset = "FFFFF0300000";
   std::string data;
 };
