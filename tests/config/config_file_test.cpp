@@ -179,14 +179,6 @@ TEST_F(ConfigFile, ReadsHeadersAnywhereNumbersLenientlyAndOlderFiles) {
   EXPECT_EQ(result.tables.timers[0], (TimerRecord{0, 0, 3, ""}));
 }
 
-TEST_F(ConfigFile, FlagsOnlyFileChangesOnlyFlagNames) {
-  StateGlobals current = GoldenTables();
-  const ImportResult result = Import(NamesSection("START: FLAGS", 40, ". 40:  Forty"), current);
-  ASSERT_EQ(result.outcome, Outcome::Imported);
-  current.flagNames[40].name = "Forty";
-  EXPECT_EQ(result.tables, current);
-}
-
 TEST_F(ConfigFile, FileWithoutSectionsIsNotADataFile) {
   for (std::string_view bytes :
        {std::string_view(""), std::string_view("END\r\nSTART: NOTHING\r\nstart: timer\r\n")}) {

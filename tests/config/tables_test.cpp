@@ -20,18 +20,6 @@ TEST(StateTables, ResetTouchesOnlyDigitalEventsAndTimers) {
   EXPECT_EQ(tables, expected);
 }
 
-TEST(StateTables, OnlyTheMarkerFieldDefinesAnItem) {
-  AlarmRecord alarm;
-  alarm.highStatus = "Enabled";
-  EXPECT_FALSE(IsDefined(alarm));
-  alarm.deviationStatus = "Disabled";
-  EXPECT_TRUE(IsDefined(alarm));
-  EXPECT_FALSE(IsDefined(DigitalEventRecord{0, NO_STATE, 3}));
-  EventMessageRecord message;
-  message.messageText = "text without a name";
-  EXPECT_FALSE(IsDefined(message));
-}
-
 TEST(StateTables, FreeSetsAndSetReferencesStayInsideTheUsableSets) {
   StateGlobals tables;
   tables.states[0].name = "A";

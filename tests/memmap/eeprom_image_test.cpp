@@ -11,12 +11,7 @@ using test::FakeEngine;
 
 constexpr std::uint64_t kImageBase = 0xFFFFF0360000;
 
-// A brain answering from a byte map.
-struct Brain {
-  Brain() { engine.responder = std::ref(memory); }
-  FakeEngine engine;
-  test::FakeMemory memory;
-};
+using Brain = test::FakeBrain;
 
 std::string Pattern(std::size_t bytes) {
   std::string out;

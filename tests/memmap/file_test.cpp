@@ -3,10 +3,10 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
+#include <QTemporaryDir>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <set>
 #include <sstream>
 
@@ -23,14 +23,6 @@ const std::string kOld = std::string("old\r\n\0binary\xff", 14) + std::string(50
 
 class FileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("kestrio-save-" + std::to_string(std::random_device{}()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
   static std::string Contents(const fs::path& p) {
     std::stringstream s;
     s << std::ifstream(p, std::ios::binary).rdbuf();
@@ -51,7 +43,8 @@ class FileTest : public ::testing::Test {
     EXPECT_EQ(error.rfind("Could not save " + path.string() + " (", 0), 0u) << error;
     EXPECT_TRUE(error.ends_with("); the old file is unchanged.")) << error;
   }
-  fs::path dir_;
+  QTemporaryDir tmp_;
+  const fs::path dir_ = tmp_.path().toStdString();
 };
 
 TEST_F(FileTest, SaveReplacesTheWholeFileAndKeepsItsPermissions) {

@@ -10,12 +10,7 @@ namespace {
 
 using test::FakeEngine;
 
-class ManualAccessTest : public ::testing::Test {
- protected:
-  void SetUp() override { engine.responder = std::ref(memory); }
-  FakeEngine engine;
-  test::FakeMemory memory;
-};
+class ManualAccessTest : public ::testing::Test, public test::FakeBrain {};
 
 TEST_F(ManualAccessTest, ReadShowsOneLinePerQuadletWithItsAddress) {
   memory.Put(0xFFFFF0300034, "0102030405060708");
@@ -67,7 +62,6 @@ TEST_F(ManualAccessTest, NonsenseCountOrBlockSizeIsRefusedByTheTransfer) {
 
 TEST(ManualPacket, ExamplesCarryTheirTypeAndLabelOne) {
   const std::pair<int, int> indexToTcode[] = {{0, 1}, {1, 0}, {2, 5}, {3, 4}, {5, 2}, {6, 6}, {7, 7}};
-  ASSERT_EQ(ExamplePackets().size(), 7u);
   for (const auto& [index, tcode] : indexToTcode) {
     const std::optional<std::string> packet = ExamplePacketFor(index);
     ASSERT_TRUE(packet) << index;
@@ -76,7 +70,6 @@ TEST(ManualPacket, ExamplesCarryTheirTypeAndLabelOne) {
     EXPECT_FALSE(CheckManualPacket(*packet)) << index;
   }
   EXPECT_FALSE(ExamplePacketFor(4));
-  EXPECT_STREQ(ExamplePackets()[4].caption, "Write Response");
 }
 
 TEST(ManualPacket, SendsAWholeKnownPacketOnceAsTyped) {

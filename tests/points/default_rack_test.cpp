@@ -19,7 +19,7 @@ class DefaultRackTest : public ::testing::Test {
   void SetUp() override {
     loaded = LoadModulePointInfo(std::string(KESTRIO_SOURCE_DIR) + "/data/" + kModulePointFileName, ui);
     ASSERT_TRUE(loaded.Opened() && ui.log.empty()) << loaded.fatalError;
-    ASSERT_TRUE(brain.Handle(test::WriteQuad(memory_map::kCommand.base, 1)));
+    ASSERT_TRUE(brain.Handle(test::Command(memory_map::DeviceCommand::PowerUpClear)));
     for (int q = 0; q < kRackQuarters; ++q)
       ASSERT_TRUE(DecodeRackQuarter(Read(RackQuarterRead(q)).Block(), q, rack));
   }

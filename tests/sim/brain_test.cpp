@@ -6,7 +6,7 @@
 #include <tuple>
 
 #include "protocol/convert.h"
-#include "sim_requests.h"
+#include "support/packets.h"
 
 namespace kestrio::sim {
 namespace {

@@ -7,7 +7,7 @@
 #include "sim/brain.h"
 #include "sim/flash_image.h"
 #include "sim/rack.h"
-#include "sim_requests.h"
+#include "support/packets.h"
 
 namespace kestrio::sim {
 namespace {

@@ -18,7 +18,7 @@
 #include <fstream>
 #include <thread>
 
-#include "sim_requests.h"
+#include "support/packets.h"
 
 namespace kestrio::sim {
 namespace {

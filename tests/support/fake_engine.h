@@ -75,12 +75,6 @@ class FakeEngine : public Engine {
     for (const Sent& s : sent) out.push_back(s.packet);
     return out;
   }
-  // The destination offsets (positions 13-24) of the packets sent.
-  std::vector<std::string> Offsets() const {
-    std::vector<std::string> out;
-    for (const Sent& s : sent) out.push_back(s.packet.substr(12, 12));
-    return out;
-  }
 
   ScriptedPrompter prompter;
   std::deque<std::optional<std::string>> replies;
@@ -135,6 +129,13 @@ class FakeMemory {
         return std::nullopt;
     }
   }
+};
+
+// An engine answering from a byte map: the brain of most service tests.
+struct FakeBrain {
+  FakeBrain() { engine.responder = std::ref(memory); }
+  FakeEngine engine;
+  FakeMemory memory;
 };
 
 }  // namespace kestrio::test

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "protocol/hex.h"
+#include "protocol/memory_map.h"
 #include "protocol/packet.h"
 
 namespace kestrio::test {
@@ -52,6 +53,9 @@ inline Bytes WriteBlock(std::uint64_t addr, const std::string& dataHex, int tl =
   std::string p = Hdr(1, tl, addr) + ToHex(d.size() / 2, 4) + "0000" + d;
   while (p.size() % 8 != 0) p += "0";
   return HexToBytes(p);
+}
+inline Bytes Command(memory_map::DeviceCommand c) {
+  return WriteQuad(memory_map::kCommand.base, static_cast<std::uint32_t>(c));
 }
 inline Bytes Joined(std::initializer_list<Bytes> parts) {
   Bytes all;

@@ -52,9 +52,6 @@ class ScriptedPeer : public QObject {
     socket.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
     socket.flush();
   }
-  void SendLater(QTcpSocket& socket, int ms, const std::string& hex) {
-    QTimer::singleShot(ms, &socket, [this, s = &socket, hex] { Send(*s, hex); });
-  }
   // Resets every connection; CloseAll closes them in order (the brain ending idle connections).
   void DropAll() { ForEachSocket(&QTcpSocket::abort); }
   void CloseAll() { ForEachSocket(&QTcpSocket::close); }

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <array>
-#include <chrono>
 
 namespace kestrio {
 namespace {
@@ -22,9 +21,7 @@ TEST(DirectSocket, SendsReceivesWithinASliceAndSeesTheClose) {
   std::size_t got = 0;
   EXPECT_TRUE(b.Quiet());
   // Nothing there: the receive gives up after its slice instead of blocking.
-  const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(b.Receive(buffer.data(), buffer.size(), got), DirectSocket::Received::Nothing);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
 
   const std::uint8_t packet[] = {0, 0, 4, 0x40, 0, 0, 0xFF, 0xFF, 0xF0, 0x40, 0, 0};
   EXPECT_EQ(a.Send(packet, sizeof packet), sizeof packet);

@@ -68,21 +68,7 @@ TEST(MessageLog, MirrorSeesEveryText) {
   EXPECT_EQ(mirrored, "\nOne" + std::string(10001, 'x'));
 }
 
-TEST(Settings, DefaultsWithNothingStoredAndRoundTrip) {
-  QTemporaryDir dir;
-  const std::string path = dir.filePath("settings.ini").toStdString();
-  {
-    Settings settings(path);
-    EXPECT_EQ(settings.DefaultIP(), "");
-    EXPECT_EQ(settings.DefaultTimeout(), 30);
-    settings.SetDefaultIP("10.1.2.3:2002");
-    settings.SetDefaultTimeout(45);
-  }
-  Settings again(path);
-  EXPECT_EQ(again.DefaultIP(), "10.1.2.3:2002");
-  EXPECT_EQ(again.DefaultTimeout(), 45);
-}
-
+// Defaults and the round trip of host and timeout are the main window's start-up test.
 TEST(Settings, StoredTimeoutIsReadAsATypedNumberWithinLimitsAndAnUnwritableStoreIsSilent) {
   QTemporaryDir dir;
   const QString path = dir.filePath("settings.ini");
