@@ -8,12 +8,18 @@
 
 class QWidget;
 
+namespace kestrio::config {
+enum class Editor;
+enum class View;
+}  // namespace kestrio::config
+
 namespace kestrio::ui {
 
 class FrmMemoryMap;
 class FrmManual;
 class FrmPacketDecoder;
 class FrmStatus;
+class FrmStateMain;
 class WindowContext;
 
 class Navigator {
@@ -32,6 +38,11 @@ class Navigator {
   virtual void OpenDownloadWindow() = 0;
   virtual void OpenConfigurationWindow() = 0;
   virtual void ResetEventStates() = 0;
+  // The configuration window's editors, modal over `parent`: the name window for point or flag `item`
+  // (`view` says which; true when a name was saved), and the editor Add or Modify opens on `item`
+  // (-1: the editor takes a free item).
+  virtual bool OpenNameWindow(config::View view, int item, QWidget* parent) = 0;
+  virtual void OpenItemEditor(config::Editor editor, int item, QWidget* parent) = 0;
   // The packet decoder window, showing `packet` decoded.
   virtual void ShowPacket(const QString& packet) = 0;
   // The main window's round-trip label.
@@ -51,6 +62,8 @@ class MainNavigator : public Navigator {
   void OpenDownloadWindow() override;
   void OpenConfigurationWindow() override;
   void ResetEventStates() override;
+  bool OpenNameWindow(config::View view, int item, QWidget* parent) override;
+  void OpenItemEditor(config::Editor editor, int item, QWidget* parent) override;
   void ShowPacket(const QString& packet) override;
   void ShowTxRxTime(const QString& text) override;
 
@@ -64,6 +77,7 @@ class MainNavigator : public Navigator {
   FrmMemoryMap* MemoryMapWindow() const;
   FrmManual* ManualWindow() const;
   FrmPacketDecoder* PacketDecoder();  // created on first use
+  FrmStateMain* ConfigurationWindow() const;
 
  private:
   QWidget* owner_;
@@ -73,6 +87,7 @@ class MainNavigator : public Navigator {
   QPointer<FrmMemoryMap> memoryMap_;
   QPointer<FrmManual> manual_;
   QPointer<FrmPacketDecoder> decoder_;
+  QPointer<FrmStateMain> configuration_;
 };
 
 }  // namespace kestrio::ui
