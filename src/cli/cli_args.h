@@ -9,7 +9,19 @@
 
 namespace kestrio::cli {
 
-enum class CliCommand { None, Status, Read, Write, Command, Send, Decode, EepromRead, EepromStore };
+enum class CliCommand {
+  None,
+  Status,
+  Read,
+  Write,
+  Command,
+  Send,
+  Decode,
+  EepromRead,
+  EepromStore,
+  ConfigShow,
+  ConfigSave
+};
 
 inline constexpr long kDefaultMaxBytes = 1000;
 // The memory-map window's limit on one manual access, in quadlets.
@@ -35,7 +47,8 @@ struct CliArgs {
   DeviceCommand device = DeviceCommand::PowerUpClear;
   std::string deviceName;  // "puc", "store", ... (command)
   std::string packet;      // as typed (send) or the text to decode (decode; "-" reads stdin)
-  std::string file;        // eeprom read / eeprom store
+  std::string file;        // eeprom read / eeprom store; the file imported by config show / save
+  std::string outFile;     // config save: the file written
 };
 
 struct ParsedArgs {
