@@ -65,8 +65,10 @@ FrmStateMain::FrmStateMain(WindowContext& context, QWidget* parent) : QDialog(pa
   BuildWidgets();
   BuildMenus();
   chooseFile_ = [this](bool forSave, const QString& proposed) {
+    // Choosing a file to save to is the answer: it is replaced without a second question.
     if (forSave)
-      return QFileDialog::getSaveFileName(this, QString(), proposed, DialogFilter(config::kSaveFilter));
+      return QFileDialog::getSaveFileName(this, QString(), proposed, DialogFilter(config::kSaveFilter),
+                                          nullptr, QFileDialog::DontConfirmOverwrite);
     const QString filters = DialogFilter(config::kImportFilter);
     QString selected = filters.section(";;", 1, 1);  // the text files
     return QFileDialog::getOpenFileName(this, QString(), proposed, filters, &selected);
