@@ -11,6 +11,7 @@
 #include "cli/cli_args.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_options.h"
+#include "cli/cli_config.h"
 #include "cli/cli_prompter.h"
 #include "transport/host_address.h"
 #include "core/session.h"
@@ -58,6 +59,8 @@ CommandResult Dispatch(CliRun& run, const std::string& eepromText, OptionsJob& o
     case CliCommand::Options:
       return RunOptions(run, optionsJob);
     case CliCommand::Decode:
+    case CliCommand::ConfigShow:
+    case CliCommand::ConfigSave:
     case CliCommand::None:
       break;
   }
@@ -82,6 +85,13 @@ int RunCli(const std::vector<std::string>& argv, const CliEnvironment& env, std:
   if (args.command == CliCommand::Decode) {
     std::istringstream nothing;
     CommandResult r = RunDecode(args, env.in ? *env.in : nothing, out);
+    if (args.json) PrintJson(out, args, ui, r.exit, r.json);
+    return r.exit;
+  }
+
+  if (args.command == CliCommand::ConfigShow || args.command == CliCommand::ConfigSave) {
+    CommandResult r =
+        args.command == CliCommand::ConfigShow ? RunConfigShow(args, ui, out) : RunConfigSave(args, ui, out);
     if (args.json) PrintJson(out, args, ui, r.exit, r.json);
     return r.exit;
   }

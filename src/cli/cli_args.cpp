@@ -40,6 +40,11 @@ constexpr CommandHelp kCommands[] = {
      "                                  an option page (a page file, or an Advanced menu entry's\n"
      "                                  caption or file), one \"number. label: value\" line per option;\n"
      "                                  --set writes the named options, then the store command\n"},
+    {"config",
+     "  config show FILE                a configuration text file's summary views, one line per row;\n"
+     "                                  --json gives its tables; needs no connection\n"
+     "  config save IN OUT              IN imported and written to OUT as Save to File writes it;\n"
+     "                                  needs no connection\n"},
 };
 
 constexpr char kHead[] =
@@ -178,6 +183,16 @@ std::string CheckOperands(CliArgs& a, const std::vector<std::string>& ops) {
       if (ops[0].empty()) return "the page name is empty";
       a.file = ops[0];
       return {};
+    case CliCommand::ConfigShow:
+    case CliCommand::ConfigSave: {
+      const bool save = a.command == CliCommand::ConfigSave;
+      if (auto e = count(save ? 2 : 1, save ? 2 : 1); !e.empty()) return e;
+      for (const std::string& op : ops)
+        if (op.empty()) return "the file name is empty";
+      a.file = ops[0];
+      if (save) a.outFile = ops[1];
+      return {};
+    }
     case CliCommand::None:
       break;
   }
@@ -300,6 +315,18 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
     }
     a.command = ops[0] == "read" ? CliCommand::EepromRead : CliCommand::EepromStore;
     a.name = "eeprom " + ops[0];
+    ops.erase(ops.begin());
+  } else if (word == "config") {
+    if (a.help && ops.empty()) {
+      a.name = word;
+      return r;
+    }
+    if (ops.empty() || (ops[0] != "show" && ops[0] != "save")) {
+      return fail(ops.empty() ? "config needs show or save" : "unknown config action '" + ops[0] + "'",
+                  CommandUsage(word));
+    }
+    a.command = ops[0] == "show" ? CliCommand::ConfigShow : CliCommand::ConfigSave;
+    a.name = "config " + ops[0];
     ops.erase(ops.begin());
   } else {
     return fail("unknown command '" + word + "'", UsageHint());

@@ -9,7 +9,20 @@
 
 namespace kestrio::cli {
 
-enum class CliCommand { None, Status, Read, Write, Command, Send, Decode, EepromRead, EepromStore, Options };
+enum class CliCommand {
+  None,
+  Status,
+  Read,
+  Write,
+  Command,
+  Send,
+  Decode,
+  EepromRead,
+  EepromStore,
+  Options,
+  ConfigShow,
+  ConfigSave
+};
 
 inline constexpr long kDefaultMaxBytes = 1000;
 // The memory-map window's limit on one manual access, in quadlets.
@@ -36,7 +49,8 @@ struct CliArgs {
   DeviceCommand device = DeviceCommand::PowerUpClear;
   std::string deviceName;  // "puc", "store", ... (command)
   std::string packet;      // as typed (send) or the text to decode (decode; "-" reads stdin)
-  std::string file;        // eeprom read / eeprom store; the page (options)
+  std::string file;     // eeprom read / eeprom store; the page (options); the file config show / save imports
+  std::string outFile;  // config save: the file written
   std::vector<std::string> sets;  // options --set: "LABEL=VALUE", in the order given
 };
 

@@ -70,6 +70,11 @@ std::optional<int> ItemForAdd(View view, int selectedRow, std::string_view selec
   return item;
 }
 
+Editor EditorForAdd(View view) {
+  const std::optional<ItemKind> kind = KindOf(view);
+  return kind ? EditorOf(*kind) : Editor::None;
+}
+
 ModifyTarget TargetForModify(const StateGlobals& tables, View view, int selectedRow, int selectedColumn,
                              std::string_view selectedCell) {
   const int item = selectedRow - 1;

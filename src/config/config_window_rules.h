@@ -28,6 +28,44 @@ inline constexpr char kDefaultFileName[] = "Summary";
 inline constexpr char kSaveFilter[] = "Text File (*.txt)|*.txt";
 inline constexpr char kImportFilter[] = "All Files (*.*)|*.*| Text Files (*.txt)|*.txt|";
 
+// The window's controls and menus. Modify and Delete take their captions from the view's layout.
+inline constexpr char kAddCaption[] = "&Add...";
+inline constexpr char kCloseCaption[] = "&Close";
+inline constexpr char kChecksLabel[] = "For Save and Import";
+inline constexpr char kChecksNote[] =
+    "items to save on \"Upload to Brain\" (maybe user option in the future?)";
+inline constexpr char kChkTimerSooner[] = "Do Timer Sooner (usually works okay)";
+inline constexpr char kChkName[] = "Name";
+inline constexpr char kChkTimer[] = "Timer";
+inline constexpr char kChkAlarm[] = "Alarm";
+inline constexpr char kChkSerEvent[] = "Ser Event";
+inline constexpr char kChkMessage[] = "Message";
+inline constexpr char kChkTransition[] = "D.E.";
+inline constexpr char kFileMenu[] = "&File";
+inline constexpr char kImportFromFile[] = "Import from &File...";
+inline constexpr char kImportFromBrain[] = "Im&port from Brain";
+inline constexpr char kSaveToFile[] = "&Save to File...";
+inline constexpr char kSaveToBrain[] = "Save to &Brain";
+inline constexpr char kViewMenu[] = "&View";
+inline constexpr char kHelpMenu[] = "&Help";
+inline constexpr char kHelpComingSoon[] = "COMING SOON?";
+
+// The View menu's entries and the view each one selects; the sets have no view of their own.
+struct ViewMenuEntry {
+  std::string_view caption;
+  std::optional<View> view;
+};
+inline constexpr ViewMenuEntry kViewMenuEntries[] = {
+    {"&Digital Points", View::Points},
+    {"&Flags", View::Flags},
+    {"Configure &States", std::nullopt},
+    {"&Digital Events", View::DigitalEvents},
+    {"Ti&mers", View::Timers},
+    {"&Alarm Events", View::Alarms},
+    {"Serial &Events", View::SerialEvents},
+    {"Events &Messages", View::Messages},
+};
+
 // The window's own state: whether the tables match the last file, the item an editor opens, the
 // view kept across an import and the file name proposed by the next save.
 struct ConfigWindowState {
@@ -46,6 +84,9 @@ std::string ProposedFileName(const ConfigWindowState& state);
 std::optional<int> ItemForAdd(View view, int selectedRow, std::string_view selectedCell);
 
 enum class Editor { None, Name, DigitalEvent, Timer, Alarm, Message, SerialEvent };
+
+// The editor Add opens in the view; None in the points, flags and ports views.
+Editor EditorForAdd(View view);
 
 struct ModifyTarget {
   Editor editor = Editor::None;

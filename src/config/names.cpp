@@ -26,6 +26,13 @@ bool ClearName(StateGlobals& tables, View view, int pointNum) {
   return SavePointName(tables, view, "", pointNum);
 }
 
+std::string NameOf(const StateGlobals& tables, View view, int pointNum) {
+  if (pointNum < 0 || pointNum >= kPointCount) return {};
+  if (view == View::Points) return tables.pointNames[pointNum].name;
+  if (view == View::Flags) return tables.flagNames[pointNum].name;
+  return {};
+}
+
 std::string OffPreview(std::string_view typed) { return std::string(typed) + " OFF"; }
 
 NameWindowResult NameWindowOk(StateGlobals& tables, View view, int item, std::string_view typed) {

@@ -13,11 +13,15 @@ inline constexpr char kInvalidName[] = "Invalid name.";
 inline constexpr char kNameTooLong[] = "A name has at most 15 characters.";
 inline constexpr char kNameOnLabel[] = "ON State";
 inline constexpr char kNameOffLabel[] = "Automically named OFF State";
+inline constexpr char kNameOk[] = "&OK";
+inline constexpr char kNameCancel[] = "&Cancel";
 
 // Store or clear the name of point or flag `pointNum` (0..63) in the table of `view`: points in the
 // points view, flags in the flags view. False, changing nothing, in other views or out of range.
 bool SavePointName(StateGlobals& tables, View view, std::string_view name, int pointNum);
 bool ClearName(StateGlobals& tables, View view, int pointNum);
+// The stored name the window opens with; "" in other views or out of range.
+std::string NameOf(const StateGlobals& tables, View view, int pointNum);
 
 // The read-only preview beside the name box: the name under which the point or flag shows when OFF.
 std::string OffPreview(std::string_view typed);

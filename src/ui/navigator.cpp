@@ -2,9 +2,12 @@
 
 #include <QWidget>
 
+#include "config/state_tables.h"
+#include "ui/config_window.h"
 #include "ui/manual_window.h"
 #include "ui/memory_map_window.h"
 #include "ui/option_page_window.h"
+#include "ui/name_window.h"
 #include "ui/packet_decoder_window.h"
 #include "ui/status_window.h"
 #include "ui/window_context.h"
@@ -53,12 +56,32 @@ void MainNavigator::OpenOptionPage(const QString& pageFile) {
 
 FrmSNMP* MainNavigator::OptionPageWindow() const { return optionPage_; }
 
-// The points, configuration and download windows plug in here when they exist.
+// The points and download windows plug in here when they exist.
 void MainNavigator::OpenPointsWindow(bool) {}
 void MainNavigator::ClosePointsWindow() {}
-void MainNavigator::OpenDownloadWindow() {}
-void MainNavigator::OpenConfigurationWindow() {}
-void MainNavigator::ResetEventStates() {}
+
+// Until the download window exists, a connected operator goes straight to the configuration.
+void MainNavigator::OpenDownloadWindow() { OpenConfigurationWindow(); }
+
+// One configuration window, kept between uses so the next save proposes the file last imported.
+void MainNavigator::OpenConfigurationWindow() {
+  if (!configuration_) configuration_ = new FrmStateMain(context_, owner_);
+  configuration_->Load();
+  configuration_->exec();
+}
+
+void MainNavigator::ResetEventStates() { config::ResetDigitalEventsAndTimers(context_.Configuration()); }
+
+bool MainNavigator::OpenNameWindow(config::View view, int item, QWidget* parent) {
+  FrmNameChange window(context_, view, item, parent);
+  window.exec();
+  return window.Saved();
+}
+
+// The digital event/timer, alarm, message and serial event editors plug in here.
+void MainNavigator::OpenItemEditor(config::Editor, int, QWidget*) {}
+
+FrmStateMain* MainNavigator::ConfigurationWindow() const { return configuration_; }
 
 FrmStatus* MainNavigator::StatusWindow() const { return status_; }
 FrmMemoryMap* MainNavigator::MemoryMapWindow() const { return memoryMap_; }

@@ -8,6 +8,11 @@
 
 class QWidget;
 
+namespace kestrio::config {
+enum class Editor;
+enum class View;
+}  // namespace kestrio::config
+
 namespace kestrio::ui {
 
 class FrmMemoryMap;
@@ -15,6 +20,7 @@ class FrmManual;
 class FrmPacketDecoder;
 class FrmSNMP;
 class FrmStatus;
+class FrmStateMain;
 class WindowContext;
 
 class Navigator {
@@ -36,6 +42,11 @@ class Navigator {
   virtual void OpenDownloadWindow() = 0;
   virtual void OpenConfigurationWindow() = 0;
   virtual void ResetEventStates() = 0;
+  // The configuration window's editors, modal over `parent`: the name window for point or flag `item`
+  // (`view` says which; true when a name was saved), and the editor Add or Modify opens on `item`
+  // (-1: the editor takes a free item).
+  virtual bool OpenNameWindow(config::View view, int item, QWidget* parent) = 0;
+  virtual void OpenItemEditor(config::Editor editor, int item, QWidget* parent) = 0;
   // The packet decoder window, showing `packet` decoded.
   virtual void ShowPacket(const QString& packet) = 0;
   // The main window's round-trip label.
@@ -56,6 +67,8 @@ class MainNavigator : public Navigator {
   void OpenDownloadWindow() override;
   void OpenConfigurationWindow() override;
   void ResetEventStates() override;
+  bool OpenNameWindow(config::View view, int item, QWidget* parent) override;
+  void OpenItemEditor(config::Editor editor, int item, QWidget* parent) override;
   void ShowPacket(const QString& packet) override;
   void ShowTxRxTime(const QString& text) override;
 
@@ -70,6 +83,7 @@ class MainNavigator : public Navigator {
   FrmManual* ManualWindow() const;
   FrmSNMP* OptionPageWindow() const;
   FrmPacketDecoder* PacketDecoder();  // created on first use
+  FrmStateMain* ConfigurationWindow() const;
 
  private:
   QWidget* owner_;
@@ -80,6 +94,7 @@ class MainNavigator : public Navigator {
   QPointer<FrmManual> manual_;
   QPointer<FrmPacketDecoder> decoder_;
   QPointer<FrmSNMP> optionPage_;
+  QPointer<FrmStateMain> configuration_;
 };
 
 }  // namespace kestrio::ui

@@ -36,6 +36,14 @@ class WindowContext {
   int TimeoutSeconds() const { return session_.TimeoutSeconds(); }
   void SetTimeoutSeconds(int seconds) { session_.SetTimeoutSeconds(seconds); }
 
+  // The configuration window's: the event/reaction configuration, and the type name of point p as
+  // the last rack read found it ("" when it gave none) for its points view.
+  config::StateGlobals& Configuration() { return session_.Configuration(); }
+  std::string RackPointTypeName(int point) {
+    const auto name = session_.ModuleTables().PointTypeName(session_.Rack().PointType(point));
+    return name ? std::string(*name) : std::string();
+  }
+
  private:
   Session& session_;
   Navigator* navigator_ = nullptr;

@@ -57,6 +57,13 @@ class RecordingNavigator : public Navigator {
   void OpenDownloadWindow() override { opened.push_back("download"); }
   void OpenConfigurationWindow() override { opened.push_back("configuration"); }
   void ResetEventStates() override { opened.push_back("reset events"); }
+  bool OpenNameWindow(config::View, int item, QWidget*) override {
+    opened.push_back("name " + std::to_string(item));
+    return false;
+  }
+  void OpenItemEditor(config::Editor, int item, QWidget*) override {
+    opened.push_back("editor " + std::to_string(item));
+  }
   void ShowPacket(const QString&) override { opened.push_back("decoder"); }
   void ShowTxRxTime(const QString&) override {}
   std::vector<std::string> opened;
