@@ -14,6 +14,13 @@ namespace kestrio::config {
 inline constexpr char kMessageCaption[] = "Message Configuration";
 inline constexpr char kMessageTextLabel[] = "Message Text, max 127 characters";
 inline constexpr char kJumpToMessage[] = "Jump to Message:";
+inline constexpr char kSendWhenFrame[] = "Send message when...";
+inline constexpr char kSerialFrame[] = "Serial";
+inline constexpr char kEmailFrame[] = "E-Mail";
+inline constexpr char kStreamingFrame[] = "Streaming";
+inline constexpr char kEmailPeriodLabel[] = "Period in milliseconds      (0 = send once, max = 604800)";
+inline constexpr char kTrapPeriodLabel[] = "Trap Period in milliseconds (0 = once, max = 4294967295)";
+inline constexpr char kStreamPeriodLabel[] = "Period in milliseconds  (0 = send once, max = 4294967295)";
 inline constexpr char kNeedMessageText[] = "Message must be filled in.";
 inline constexpr char kMessageTextTooLong[] =
     "Message text is too long: the brain holds at most 127 bytes of text (a letter outside plain ASCII "

@@ -21,6 +21,7 @@ class WindowContext {
   StatusRecord& Status() { return session_.Status(); }
   ScanRegistry& Scans() { return session_.Scans(); }
   Navigator& Navigate() { return *navigator_; }
+  config::StateGlobals& Configuration() { return session_.Configuration(); }
 
   bool IsConnected() const { return session_.IsConnected(); }
   // The brain's IP address as the connection reports it, "" when not connected.
