@@ -34,6 +34,7 @@ QTableWidget* NewStateGrid(QWidget* parent) {
   grid->setColumnHidden(0, true);
   grid->setColumnWidth(1, kNameWidth);
   grid->setColumnWidth(2, kTypeWidth);
+  grid->horizontalHeader()->setStretchLastSection(true);
   grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grid->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -53,6 +53,7 @@ FlagGrid::FlagGrid(QWidget* parent, const QString& name) : QWidget(parent) {
   grid->verticalHeader()->hide();
   grid->horizontalHeader()->setStretchLastSection(true);
   grid->setColumnWidth(0, kFlagColumnWidth);
+  grid->setMinimumWidth(kFlagColumnWidth);
   grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
   grid->setSelectionBehavior(QAbstractItemView::SelectRows);
   grid->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -121,6 +122,7 @@ PortBoxes::PortBoxes(QWidget* parent, const QString& frameCaption) : QGroupBox(f
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(boxes);
   layout->addLayout(buttons);
+  layout->addStretch(1);
   connect(cmdSelectAll, &QPushButton::clicked, this, [this] {
     config::Ports all;
     all.fill(true);
