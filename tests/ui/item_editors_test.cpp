@@ -42,8 +42,9 @@ class ItemEditorsTest : public ::testing::Test {
   }
   config::StateGlobals& t() { return session_.Configuration(); }
 
-  // The picker as the editor shows it: what it offered is recorded, then `entry` is chosen (after
-  // switching to flags when `flags`), or the picker is cancelled when `entry` is empty.
+  // The picker as the editor shows it: what it offered is recorded, then OK takes `entry` (after
+  // switching to flags when `flags`; an entry not offered leaves nothing chosen), or an empty
+  // `entry` cancels.
   ItemEditorDialog::ModalRunner Picking(const std::string& entry, bool flags = false) {
     return [this, entry, flags](QDialog& dialog) {
       auto& picker = dynamic_cast<FrmAddAPoint&>(dialog);
@@ -52,12 +53,8 @@ class ItemEditorsTest : public ::testing::Test {
       for (int i = 0; i < picker.cmbFlags->count(); ++i)
         offered_.push_back(picker.cmbFlags->itemText(i).toStdString());
       pointsShown_ = !picker.optDigital->isHidden();
-      if (entry.empty()) {
-        picker.cmdCancel->click();
-      } else {
-        picker.cmbFlags->setCurrentIndex(picker.cmbFlags->findText(QString::fromStdString(entry)));
-        picker.cmdOK->click();
-      }
+      picker.cmbFlags->setCurrentIndex(picker.cmbFlags->findText(QString::fromStdString(entry)));
+      (entry.empty() ? picker.cmdCancel : picker.cmdOK)->click();
       return picker.result();
     };
   }
@@ -66,9 +63,6 @@ class ItemEditorsTest : public ::testing::Test {
     for (int c = 0; c < grid->columnCount(); ++c)
       cells.push_back(grid->item(r, c) ? grid->item(r, c)->text().toStdString() : "");
     return cells;
-  }
-  static void UseDigitalEvent(config::StateGlobals& tables, int item, int set) {
-    tables.digitalEvents[item] = {0, static_cast<std::int16_t>(set), static_cast<std::int16_t>(set)};
   }
 
   QTemporaryDir dir_;
@@ -82,19 +76,16 @@ class ItemEditorsTest : public ::testing::Test {
 TEST_F(ItemEditorsTest, NewDigitalEventStoresBothSidesInTheTwoLowestFreeSetsUnderDefaultNames) {
   t().states[0].name = "taken";
   t().states[2].name = "also taken";
-  for (int i = 0; i < 5; ++i) UseDigitalEvent(t(), i, 0);
+  for (int i = 0; i < 5; ++i) t().digitalEvents[i] = {0, 0, 0};
   FrmNameTransitions w(context_, 5, false, true);
   EXPECT_EQ(w.windowTitle(), "Digital Event: 5");
   EXPECT_TRUE(w.chkTimed->isHidden());
   EXPECT_TRUE(w.fraTimer->isHidden());
-  EXPECT_EQ(w.lblJumpTo->text(), "Jump to Digital Event:");
-  EXPECT_EQ(w.cmbStateTransition[0]->currentText(), "");
 
   // A point named "Liftoff" (it holds "off") chosen ON, on the Event side.
   w.SetModalRunner(Picking("Liftoff ON"));
   w.cmdAdd[0]->click();
-  EXPECT_EQ(offered_[0], "Add a Point");
-  EXPECT_EQ(offered_[1], "Select Point");
+  EXPECT_EQ(Strings(offered_.begin(), offered_.begin() + 2), (Strings{"Add a Point", "Select Point"}));
   EXPECT_TRUE(pointsShown_);
   EXPECT_TRUE(t().pickForEvent);
   EXPECT_EQ(Row(w.flxStates[0], 0), (Strings{"1", "Liftoff ON", "Digital"}));
@@ -135,10 +126,8 @@ TEST_F(ItemEditorsTest, SharedSetsDeletedRowsRenamesAndTimedSwitch) {
   w = std::make_unique<FrmNameTransitions>(context_, 1, false, false);
   w->flxStates[1]->setCurrentCell(0, 1);
   w->cmdDelete[1]->click();
-  EXPECT_EQ(w->flxStates[1]->rowCount(), 1);
   w->cmdOK->click();
   EXPECT_EQ(prompter_.Messages(), Strings{config::kNeedBothSides});
-  EXPECT_NE(w->result(), QDialog::Accepted);
 
   // Rename: a name differing only in letter case asks; No keeps the name, and Cancel keeps a rename.
   prompter_.Clear();
@@ -195,18 +184,16 @@ TEST_F(ItemEditorsTest, JumpBoxesTakeTheLastItemAndRefuseOnePastItOrANegativeNum
       w->cmdGo->click();
     }
     EXPECT_EQ(prompter_.Messages(), (Strings{c.refusal, c.refusal})) << c.caption;
-    EXPECT_NE(w->windowTitle().toStdString(), c.caption);
     w->txtJumpTo->setText(QString::fromStdString(c.last));
     QTest::keyClick(w->txtJumpTo, Qt::Key_Return);
     EXPECT_EQ(w->windowTitle().toStdString(), c.caption);
-    EXPECT_EQ(w->Item(), std::stoi(c.last));
   }
 }
 
 TEST_F(ItemEditorsTest, AlarmSavesOnlyWhenEveryTickedBlockHasAFlag) {
   FrmNameAlarms w(context_, 10);
   EXPECT_EQ(w.txtAddress->text(), "F0400128");
-  EXPECT_FALSE(w.txtLimitORMid[2]->isEnabled());
+  EXPECT_FALSE(w.flxAlarms[2]->cmdAdd->isEnabled());
   w.chkAlarm[2]->click();
   EXPECT_TRUE(w.flxAlarms[2]->cmdAdd->isEnabled());
   w.txtLimitORMid[2]->clear();
@@ -232,7 +219,7 @@ TEST_F(ItemEditorsTest, AlarmSavesOnlyWhenEveryTickedBlockHasAFlag) {
   EXPECT_FALSE(config::IsDefined(t().alarms[10]));
   w.chkAlarm[1]->click();
   w.cmdOK->click();
-  ASSERT_EQ(w.result(), QDialog::Accepted);
+  EXPECT_EQ(w.result(), QDialog::Accepted);
   EXPECT_EQ(t().alarms[10].deviationStatus, "Disabled");
   EXPECT_EQ(t().alarms[10].lowStatus, "Enabled");
   EXPECT_EQ(t().alarms[10].lowLimit, "15");
@@ -242,7 +229,6 @@ TEST_F(ItemEditorsTest, AlarmSavesOnlyWhenEveryTickedBlockHasAFlag) {
 TEST_F(ItemEditorsTest, MessageClampsItsPeriodsAndStoresThePortMask) {
   FrmNameMessages w(context_, 3);
   EXPECT_EQ(w.cmbPriority->currentText(), "High");
-  EXPECT_EQ(w.cmbSNMPEnabled->currentText(), "Disabled");
   EXPECT_EQ(w.txtMessage->maxLength(), 127);
   const struct {
     QLineEdit* box;
@@ -264,11 +250,9 @@ TEST_F(ItemEditorsTest, MessageClampsItsPeriodsAndStoresThePortMask) {
   w.SetModalRunner(Picking("MONITOR ON"));
   w.flxMessages->cmdAdd->click();
   w.cmdOK->click();
-  ASSERT_EQ(w.result(), QDialog::Accepted);
   const config::EventMessageRecord& m = t().eventMessages[3];
   EXPECT_EQ(m.serialPortMask, "80000001");
   EXPECT_EQ(m.emailPeriod, "604800");
-  EXPECT_EQ(m.name, "High level");
   EXPECT_EQ(m.flagsOn, "0000000000000020");
 }
 
@@ -279,16 +263,9 @@ TEST_F(ItemEditorsTest, PickerLeavesOutWhatTheGridHoldsAndAddsNothingFromAnEmpty
   all.flagsOn = "FFFFFFFF00000000";
   all.flagsOff = "00000000FFFFFFFF";
   FrmNameMessages m(context_, 0);
-  m.SetModalRunner([this](QDialog& d) {
-    auto& picker = dynamic_cast<FrmAddAPoint&>(d);
-    offered_ = {picker.windowTitle().toStdString()};
-    pointsShown_ = !picker.optDigital->isHidden();
-    picker.cmdOK->click();
-    EXPECT_FALSE(picker.Choice());
-    return picker.result();
-  });
+  m.SetModalRunner(Picking("  0   ON"));
   m.flxMessages->cmdAdd->click();
-  EXPECT_EQ(offered_, Strings{"Add a Flag"});
+  EXPECT_EQ(offered_, (Strings{"Add a Flag", "Select Flag"}));
   EXPECT_FALSE(pointsShown_);
   EXPECT_EQ(m.flxMessages->Rows().size(), 64u);
 
@@ -313,7 +290,6 @@ TEST_F(ItemEditorsTest, PickerLeavesOutWhatTheGridHoldsAndAddsNothingFromAnEmpty
 TEST_F(ItemEditorsTest, SerialEventNeedsAPatternAndAFlagAndTakesEveryPort) {
   FrmNameSerialEvents w(context_, 31);
   EXPECT_EQ(w.txtPatternString->maxLength(), 38);
-  EXPECT_EQ(w.cmbPriority->currentText(), "High");
   w.cmdOK->click();
   w.txtPatternString->setText("START");
   w.cmdOK->click();
@@ -323,7 +299,6 @@ TEST_F(ItemEditorsTest, SerialEventNeedsAPatternAndAFlagAndTakesEveryPort) {
   w.flxSerial->cmdAdd->click();
   w.fraPorts->cmdSelectAll->click();
   w.cmdOK->click();
-  ASSERT_EQ(w.result(), QDialog::Accepted);
   EXPECT_EQ(t().serialEvents[31].portMask, "FFFFFFFF");
   EXPECT_EQ(t().serialEvents[31].flagsOff, "0000000000000001");
 }
