@@ -18,6 +18,15 @@ inline constexpr std::array<const char*, 3> kAlarmFrames{"Deviation Condition an
                                                          "High Condition and Flag(s) to set",
                                                          "Low Condition and Flag(s) to set"};
 inline constexpr std::array<const char*, 3> kAlarmChecks{"Deviation", "High", "Low"};
+// Each block's two boxes: the middle of the band or the limit, then the deviation amount or dead band.
+inline constexpr std::array<const char*, 3> kLimitOrMidLabels{
+    "Middle of Devation (value changes automatically)", "Limit       (scaled units)",
+    "Limit            (scaled units)"};
+inline constexpr std::array<const char*, 3> kDeadOrDevLabels{
+    "Devation Amount (scaled units)", "Limit Dead Band   (scaled units)", "Limit Dead Band   (scaled units)"};
+inline constexpr char kAdvancedFrame[] = "Advanced Options";
+inline constexpr char kAddressLabel[] = "Address to check (Used for multiple alarms per point)";
+inline constexpr char kIsFloatLabel[] = "Is this value a float?";
 // The first entry is a new alarm's.
 inline constexpr std::array<const char*, 2> kIsFloatChoices{"No", "Yes"};
 inline constexpr char kAlarmDefaultValue[] = "0.00";

@@ -11,6 +11,15 @@ inline constexpr char kNeedOneFlag[] = "At least one flag must be selected.";
 inline constexpr char kNumericValuesOnly[] = "Numeric values only.";
 inline constexpr std::array<const char*, 2> kPriorities{"Low", "High"};
 inline constexpr std::array<const char*, 2> kStatuses{"Enabled", "Disabled"};
+inline constexpr char kFlagAdd[] = "&Add";
+inline constexpr char kFlagDelete[] = "&Delete";
+inline constexpr char kFlagClear[] = "&Clear";
+inline constexpr char kGo[] = "&Go";
+inline constexpr char kOk[] = "&OK";
+inline constexpr char kCancel[] = "&Cancel";
+inline constexpr char kSnmpFrame[] = "SNMP";
+inline constexpr char kPriorityLabel[] = "Priority";
+inline constexpr char kTrapTypeLabel[] = "Trap Type";
 inline constexpr char kSelectAll[] = "Select All";
 inline constexpr char kClearAll[] = "Clear All";
 

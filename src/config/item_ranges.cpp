@@ -64,6 +64,16 @@ std::optional<int> FirstUnusedItem(const StateGlobals& tables, ItemKind kind) {
   return std::nullopt;
 }
 
+std::optional<int> ItemToOpen(const StateGlobals& tables, ItemKind kind, int requested,
+                              std::string& message) {
+  const std::optional<int> item =
+      requested == -1
+          ? FirstUnusedItem(tables, kind)
+          : (requested >= 0 && requested < ItemCount(kind) ? std::optional<int>(requested) : std::nullopt);
+  message = item ? std::string() : RangeMessage(kind);
+  return item;
+}
+
 std::optional<int> CheckItemNumber(ItemKind kind, std::string_view typed, std::string& message) {
   const std::optional<long long> n = LenientInteger(typed);
   if (!n || *n < 0 || *n >= ItemCount(kind)) {

@@ -26,6 +26,11 @@ bool IsItemUsed(const StateGlobals& tables, ItemKind kind, int item);
 // (the editor then shows RangeMessage).
 std::optional<int> FirstUnusedItem(const StateGlobals& tables, ItemKind kind);
 
+// The item an editor opens when asked for `requested`: that item when it lies in the table, the
+// first unused one for -1 (Add with a filled cell selected). nullopt with `message` = RangeMessage
+// when the table is full or the number lies outside it, and then no editor opens.
+std::optional<int> ItemToOpen(const StateGlobals& tables, ItemKind kind, int requested, std::string& message);
+
 // A typed item number: its leading number rounded, text without a number meaning 0. Negative
 // numbers and numbers past the table give nullopt and `message` = RangeMessage.
 std::optional<int> CheckItemNumber(ItemKind kind, std::string_view typed, std::string& message);

@@ -14,12 +14,19 @@ namespace kestrio::config {
 inline constexpr char kMessageCaption[] = "Message Configuration";
 inline constexpr char kMessageTextLabel[] = "Message Text, max 127 characters";
 inline constexpr char kJumpToMessage[] = "Jump to Message:";
+inline constexpr char kSendWhenFrame[] = "Send message when...";
+inline constexpr char kSerialFrame[] = "Serial";
+inline constexpr char kEmailFrame[] = "E-Mail";
+inline constexpr char kStreamingFrame[] = "Streaming";
+inline constexpr char kEmailPeriodLabel[] = "Period in milliseconds      (0 = send once, max = 604800)";
+inline constexpr char kTrapPeriodLabel[] = "Trap Period in milliseconds (0 = once, max = 4294967295)";
+inline constexpr char kStreamPeriodLabel[] = "Period in milliseconds  (0 = send once, max = 4294967295)";
 inline constexpr char kNeedMessageText[] = "Message must be filled in.";
 inline constexpr char kMessageTextTooLong[] =
-    "Message text is too long: the brain holds at most 127 bytes of text (a letter outside plain ASCII "
+    "Message text is too long: the brain holds at most 126 bytes of text (a letter outside plain ASCII "
     "takes more than one).";
 
-inline constexpr std::size_t kMaxMessageTextBytes = 127;
+inline constexpr std::size_t kMaxMessageTextBytes = 126;  // the upload writes it with its zero byte in 127
 inline constexpr std::size_t kMessageNameLength = 10;  // characters of the text that name the message
 inline constexpr std::uint64_t kMaxStreamPeriod = 4294967295u;
 inline constexpr std::uint64_t kMaxEmailPeriod = 604800u;

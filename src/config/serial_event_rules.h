@@ -13,6 +13,10 @@ namespace kestrio::config {
 inline constexpr char kSerialEventCaption[] = "Serial Event Configuration";
 inline constexpr char kSerialPortsFrame[] = "Serial Ports To Monitor";
 inline constexpr char kSerialFlagsFrame[] = "Flags to set when specified string received";
+inline constexpr char kPatternLabel[] = "Received Pattern";
+inline constexpr char kResultingLabel[] = "Resulting String";
+inline constexpr char kSerialTrapPeriodLabel[] = "Trap Period (seconds)";
+inline constexpr char kJumpToSerialEvent[] = "Jump to Serial Event:";
 inline constexpr char kNeedPattern[] = "All fields must be filled in.";
 inline constexpr char kSerialNeedOneFlag[] = "You must select at least one flag.";
 inline constexpr char kSerialStringTooLong[] =

@@ -131,6 +131,24 @@ std::optional<std::string> RenameSet(StateGlobals& tables, std::optional<int> se
   return answer;
 }
 
+StateEditorInput LoadStateEditor(const StateGlobals& tables, bool timer, int item) {
+  StateEditorInput input;
+  input.timer = timer;
+  input.item = item;
+  if (!IsItemUsed(tables, timer ? ItemKind::Timer : ItemKind::DigitalEvent, item)) return input;
+  const std::array<int, 2> sets =
+      timer ? std::array<int, 2>{tables.timers[item].inputState, tables.timers[item].outputState}
+            : std::array<int, 2>{tables.digitalEvents[item].eventState,
+                                 tables.digitalEvents[item].reactionState};
+  for (int side = 0; side < 2; ++side) {
+    if (IsNamedSet(tables, sets[side])) {
+      input.sides[side] = {sets[side], SetName(tables, sets[side]), RowsOfSet(tables, sets[side])};
+    }
+  }
+  if (timer) input.preset = tables.timers[item].preset;
+  return input;
+}
+
 bool SaveStateEditor(StateGlobals& tables, StateEditorInput& input, Prompter& prompter) {
   const ItemKind kind = input.timer ? ItemKind::Timer : ItemKind::DigitalEvent;
   if (input.item < 0 || input.item >= ItemCount(kind)) {

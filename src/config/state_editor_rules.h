@@ -36,6 +36,18 @@ inline constexpr char kNameExists[] = "This name already exists.  Overwrite?";
 inline constexpr char kEventNameUsed[] = "Name used for this Event already exisits.  Overwrite?";
 inline constexpr char kReactionNameUsed[] = "Name used for the Reaction already exisits.  Overwrite?";
 inline constexpr char kNewNamePrompt[] = "Enter new name: ";
+inline constexpr char kStateEditorDesignCaption[] = "Configure Digital Event/Timer";
+inline constexpr char kConfigureFrame[] = "Configure an Event and Reaction";
+inline constexpr char kInstructionsFrame[] = "Instructions";
+inline constexpr char kTimedCheck[] = "Timed?";
+inline constexpr char kTimerSettingsFrame[] = "Timer Settings";
+inline constexpr char kTimerSettingsNote[] = "(timer settings only visable when then timer option selected)";
+inline constexpr char kStateGridNameHeader[] = "Point/Flag Name";
+inline constexpr char kStateGridTypeHeader[] = "Digital/Flag";
+inline constexpr char kStateAdd[] = "&Add,,,";
+inline constexpr char kStateDelete[] = "&Delete";
+inline constexpr char kStateClear[] = "Clea&r";
+inline constexpr char kStateRename[] = "&Rename,,,";
 inline constexpr char kNoFreeSet[] =
     "All 128 sets of ON/OFF states are named, so no new set can be made.  Choose an existing set for the "
     "Event and the Reaction, or delete an item and rename its sets.";
@@ -101,6 +113,10 @@ struct StateEditorInput {
   std::array<StateEditorSide, 2> sides;  // 0 = Event, 1 = Reaction
   std::string preset = kDefaultPreset;   // timers only
 };
+
+// What the window shows for item `item` (0..63): when the item is used, both sides' sets selected
+// with their rows (and a timer's preset); otherwise two new, empty sides and the default preset.
+StateEditorInput LoadStateEditor(const StateGlobals& tables, bool timer, int item);
 
 // OK: checks everything first (both sides have rows, the preset is a number 0..4294967295, one set
 // on both sides holds the same rows, enough free sets for the new sides, the item is in range),

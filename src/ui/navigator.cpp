@@ -7,6 +7,7 @@
 #include "ui/manual_window.h"
 #include "ui/memory_map_window.h"
 #include "ui/option_page_window.h"
+#include "ui/item_editors.h"
 #include "ui/name_window.h"
 #include "ui/packet_decoder_window.h"
 #include "ui/status_window.h"
@@ -79,7 +80,26 @@ bool MainNavigator::OpenNameWindow(config::View view, int item, QWidget* parent)
 }
 
 // The digital event/timer, alarm, message and serial event editors plug in here.
-void MainNavigator::OpenItemEditor(config::Editor, int, QWidget*) {}
+void MainNavigator::OpenItemEditor(config::Editor editor, int item, QWidget* parent) {
+  switch (editor) {
+    case config::Editor::DigitalEvent:
+    case config::Editor::Timer:
+      EditDigitalEventOrTimer(context_, item, editor == config::Editor::Timer, parent);
+      break;
+    case config::Editor::Alarm:
+      EditAlarm(context_, item, parent);
+      break;
+    case config::Editor::Message:
+      EditMessage(context_, item, parent);
+      break;
+    case config::Editor::SerialEvent:
+      EditSerialEvent(context_, item, parent);
+      break;
+    case config::Editor::Name:
+    case config::Editor::None:
+      break;  // names have their own window; nothing else opens
+  }
+}
 
 FrmStateMain* MainNavigator::ConfigurationWindow() const { return configuration_; }
 

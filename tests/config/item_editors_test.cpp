@@ -89,9 +89,9 @@ TEST(MessageEditor, StoresWhatTheBrainCanCarry) {
   EXPECT_EQ(SaveMessage(t, 3, form), "At least one flag must be selected.");
   form.flagRows = {FlagRowText(t, 0, true)};
   EXPECT_EQ(SaveMessage(t, 3, form), "Message must be filled in.");
-  form.text = std::string(128, 'x');
+  form.text = std::string(127, 'x');
   EXPECT_EQ(SaveMessage(t, 3, form), kMessageTextTooLong);
-  form.text = std::string(126, 'x') + "é";  // 127 characters, 128 bytes
+  form.text = std::string(125, 'x') + "é";  // 126 characters, 127 bytes
   EXPECT_EQ(SaveMessage(t, 3, form), kMessageTextTooLong);
   form.text = "Tänk high alarm";
   form.emailPeriod = "604801";
@@ -112,7 +112,7 @@ TEST(MessageEditor, StoresWhatTheBrainCanCarry) {
   const MessageForm reloaded = LoadMessageForm(t, 3);
   EXPECT_EQ(reloaded.ports, form.ports);
   EXPECT_EQ(reloaded.flagRows, form.flagRows);
-  form.text = std::string(127, 'x');
+  form.text = std::string(126, 'x');
   EXPECT_EQ(SaveMessage(t, 127, form), std::nullopt);
 }
 

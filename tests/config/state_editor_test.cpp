@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "config/item_ranges.h"
 #include "config/picker_rules.h"
 #include "config/state_editor_rules.h"
 
@@ -161,6 +162,11 @@ TEST_F(StateEditor, ANewItemIsNumberedForTheModeItIsSavedIn) {
   EXPECT_EQ(NewItemNumber(t, true, message), std::nullopt);
   EXPECT_EQ(message, "Maximum 64 Timers (0-63).");
   EXPECT_EQ(NamedSets(t), (std::vector<std::pair<int, std::string>>{{3, "Pump on"}}));
+  EXPECT_EQ(ItemToOpen(t, ItemKind::DigitalEvent, -1, message), 1);  // Add with a filled cell
+  // A used timer opens on its sets; an unused one (its old preset left behind) as a new timer.
+  EXPECT_EQ(LoadStateEditor(t, true, 1).sides[1].rows, RowsOfSet(t, 3));
+  t.timers[1].inputState = NO_STATE;
+  EXPECT_EQ(LoadStateEditor(t, true, 1).preset, "0.00");
 }
 
 }  // namespace
