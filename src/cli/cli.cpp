@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -11,6 +13,7 @@
 #include "cli/cli_args.h"
 #include "cli/cli_commands.h"
 #include "cli/cli_prompter.h"
+#include "cli/cli_transfer.h"
 #include "transport/host_address.h"
 #include "core/session.h"
 
@@ -38,7 +41,7 @@ void PrintJson(std::ostream& out, const CliArgs& args, const CliPrompter& ui, in
   out.flush();
 }
 
-CommandResult Dispatch(CliRun& run, const std::string& eepromText) {
+CommandResult Dispatch(CliRun& run, const std::string& eepromText, const config::StateGlobals& configFile) {
   switch (run.args.command) {
     case CliCommand::Status:
       return RunStatus(run);
@@ -54,6 +57,12 @@ CommandResult Dispatch(CliRun& run, const std::string& eepromText) {
       return RunEepromRead(run);
     case CliCommand::EepromStore:
       return RunEepromStore(run, eepromText);
+    case CliCommand::ConfigDownload:
+      return RunConfigDownload(run);
+    case CliCommand::ConfigUpload:
+      return RunConfigUpload(run, configFile);
+    case CliCommand::ConfigDiff:
+      return RunConfigDiff(run, configFile);
     case CliCommand::Decode:
     case CliCommand::None:
       break;
@@ -98,6 +107,11 @@ int RunCli(const std::vector<std::string>& argv, const CliEnvironment& env, std:
       return kExitFailed;
     }
   }
+  config::StateGlobals configFile;
+  if (ReadsConfigurationFile(args.command) && !LoadConfigurationFile(args.file, configFile, ui)) {
+    if (args.json) PrintJson(out, args, ui, kExitFailed, JsonObject().Str("file", args.file));
+    return kExitFailed;
+  }
   std::ofstream logFile;
   if (args.logFile) {
     logFile.open(*args.logFile, std::ios::app | std::ios::binary);
@@ -126,7 +140,7 @@ int RunCli(const std::vector<std::string>& argv, const CliEnvironment& env, std:
   session.Engine().SetTimeoutSeconds(args.timeoutSeconds.value_or(Settings::kDefaultTimeout));
   session.SetHost(*hostField);
 
-  CliRun run{args, session, ui, out};
+  CliRun run{args, session, ui, out, env.errIsTerminal ? &err : nullptr};
   CommandResult result;
   if (!session.Connect(false)) {
     // A name that does not resolve has been reported in these words already.
@@ -134,7 +148,7 @@ int RunCli(const std::vector<std::string>& argv, const CliEnvironment& env, std:
     if (ui.Messages().empty() || ui.Messages().back() != couldNot) ui.Note(couldNot);
     result.exit = kExitFailed;
   } else {
-    result = Dispatch(run, eepromText);
+    result = Dispatch(run, eepromText, configFile);
     // The brain's own account of a failure, as the status window would have shown it.
     if (ui.StatusWanted() && session.IsConnected()) ReportLastError(run, result.json);
     session.Disconnect();
@@ -153,6 +167,7 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
   CliEnvironment env;
   if (const char* host = std::getenv("KESTRIO_HOST")) env.host = host;
   env.in = &std::cin;
+  env.errIsTerminal = ::isatty(STDERR_FILENO) == 1;
   return RunCli(args, env, out, err);
 }
 

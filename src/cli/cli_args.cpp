@@ -3,6 +3,7 @@
 #include <cctype>
 #include <map>
 
+#include "cli/cli_transfer.h"
 #include "memmap/manual_packet.h"
 #include "protocol/convert.h"
 #include "protocol/packet.h"
@@ -35,6 +36,21 @@ constexpr CommandHelp kCommands[] = {
     {"eeprom",
      "  eeprom read FILE                the EEPROM image saved as a data file; --max-bytes N\n"
      "  eeprom store FILE               a data file's image written back, then the store command\n"},
+    {"config",
+     "  config download FILE [--only LIST]\n"
+     "                                  the brain's event/reaction configuration saved as a configuration\n"
+     "                                  text file; LIST: points,alarms,events,messages,serial,timers\n"
+     "                                  (default all); nothing is saved when a category cannot be read\n"
+     "  config upload FILE [--only LIST] [--timers-first]\n"
+     "                                  a configuration text file written to the brain, then the store\n"
+     "                                  command; LIST: names,alarms,timers,messages,serial,events\n"
+     "                                  (default all); --timers-first writes the timers after the alarms\n"
+     "  config diff FILE                the brain's configuration compared with the file, one line per\n"
+     "                                  difference: ITEM: file \"VALUE\", brain \"VALUE\"; exit 0 only when\n"
+     "                                  they match. Fields are compared as the brain holds them, so what a\n"
+     "                                  download cannot give back is not a difference: set names, message\n"
+     "                                  names, \"Disabled\" against an empty status, 0.00 against 0\n"
+     "                                  (progress of upload and download on stderr when it is a terminal)\n"},
 };
 
 constexpr char kHead[] =
@@ -159,6 +175,13 @@ std::string CheckOperands(CliArgs& a, const std::vector<std::string>& ops) {
       if (a.packet == "-" && ops.size() != 1) return "'-' must be the only operand";
       return {};
     }
+    case CliCommand::ConfigDownload:
+    case CliCommand::ConfigUpload:
+      if (a.only) {
+        if (std::string e = CheckOnlyList(a.command, *a.only); !e.empty()) return e;
+      }
+      [[fallthrough]];
+    case CliCommand::ConfigDiff:
     case CliCommand::EepromRead:
     case CliCommand::EepromStore:
       if (auto e = count(1, 1); !e.empty()) return e;
@@ -221,13 +244,13 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
       name = arg.substr(0, eq);
       inlineValue = arg.substr(eq + 1);
     }
-    const bool takesValue =
-        name == "--host" || name == "--timeout" || name == "--log" || name == "--max-bytes";
-    const bool isFlag = name == "--yes" || name == "--json";
+    const bool takesValue = name == "--host" || name == "--timeout" || name == "--log" ||
+                            name == "--max-bytes" || name == "--only";
+    const bool isFlag = name == "--yes" || name == "--json" || name == "--timers-first";
     if (!takesValue && !isFlag) return fail("unknown option " + name, UsageHint());
     if (isFlag) {
       if (inlineValue) return fail(name + " takes no value", UsageHint());
-      (name == "--yes" ? a.yes : a.json) = true;
+      (name == "--yes" ? a.yes : name == "--json" ? a.json : a.timersFirst) = true;
       continue;
     }
     std::string value;
@@ -241,6 +264,8 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
     if (name == "--host") {
       if (value.empty()) return fail("--host needs a value", UsageHint());
       a.host = value;
+    } else if (name == "--only") {
+      a.only = value;
     } else if (name == "--log") {
       if (value.empty()) return fail("--log needs a file name", UsageHint());
       a.logFile = value;
@@ -283,6 +308,20 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
     a.command = ops[0] == "read" ? CliCommand::EepromRead : CliCommand::EepromStore;
     a.name = "eeprom " + ops[0];
     ops.erase(ops.begin());
+  } else if (word == "config") {
+    if (a.help && ops.empty()) {
+      a.name = word;
+      return r;
+    }
+    const std::optional<CliCommand> action = ops.empty() ? std::nullopt : TransferCommandOf(ops[0]);
+    if (!action) {
+      return fail(
+          ops.empty() ? "config needs download, upload or diff" : "unknown config action '" + ops[0] + "'",
+          CommandUsage(word));
+    }
+    a.command = *action;
+    a.name = "config " + ops[0];
+    ops.erase(ops.begin());
   } else {
     return fail("unknown command '" + word + "'", UsageHint());
   }
@@ -292,6 +331,10 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
                             a.command == CliCommand::EepromRead || a.command == CliCommand::EepromStore;
   if (maxBytesGiven && !usesMaxBytes)
     return fail("--max-bytes does not apply to " + word, CommandUsage(word));
+  if (a.only && a.command != CliCommand::ConfigDownload && a.command != CliCommand::ConfigUpload)
+    return fail("--only does not apply to " + a.name, CommandUsage(word));
+  if (a.timersFirst && a.command != CliCommand::ConfigUpload)
+    return fail("--timers-first does not apply to " + a.name, CommandUsage(word));
   if (std::string e = CheckOperands(a, ops); !e.empty()) return fail(a.name + ": " + e, CommandUsage(word));
   return r;
 }

@@ -9,7 +9,20 @@
 
 namespace kestrio::cli {
 
-enum class CliCommand { None, Status, Read, Write, Command, Send, Decode, EepromRead, EepromStore };
+enum class CliCommand {
+  None,
+  Status,
+  Read,
+  Write,
+  Command,
+  Send,
+  Decode,
+  EepromRead,
+  EepromStore,
+  ConfigDownload,
+  ConfigUpload,
+  ConfigDiff
+};
 
 inline constexpr long kDefaultMaxBytes = 1000;
 // The memory-map window's limit on one manual access, in quadlets.
@@ -35,7 +48,11 @@ struct CliArgs {
   DeviceCommand device = DeviceCommand::PowerUpClear;
   std::string deviceName;  // "puc", "store", ... (command)
   std::string packet;      // as typed (send) or the text to decode (decode; "-" reads stdin)
-  std::string file;        // eeprom read / eeprom store
+  std::string file;        // eeprom read / eeprom store, config download / upload / diff
+
+  // config download / upload: the categories of --only (checked), and the upload's --timers-first.
+  std::optional<std::string> only;
+  bool timersFirst = false;
 };
 
 struct ParsedArgs {

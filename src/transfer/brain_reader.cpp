@@ -123,7 +123,8 @@ DownloadResult BrainReader::Run(const DownloadSelection& selection) {
     // More sets than the table holds: what follows could not be stored either.
     if (stop == Stop::SetsFull) break;
   }
-  Step();
+  value_ = maximum_;
+  if (progress_) progress_(value_, maximum_);
 
   result.cancelled = target_.downloadCancelled;
   if (!result.cancelled) {

@@ -3,6 +3,7 @@
 // brain: every field is compared in its device encoding, so what a download cannot give back does
 // not count (set names, message names, "Disabled" against an empty status, "0.00" against "0"); the
 // sets of digital events and timers are compared by their masks. Flag names never reach the brain.
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,11 @@ struct Difference {
   std::string file;   // the configuration's text ("defined" / "not defined" for a whole item)
   std::string brain;  // the brain's text
 };
+
+// For test failures and logs: item, file and brain texts.
+inline std::ostream& operator<<(std::ostream& os, const Difference& d) {
+  return os << d.item << ": file \"" << d.file << "\", brain \"" << d.brain << "\"";
+}
 
 inline constexpr char kDefined[] = "defined";
 inline constexpr char kNotDefined[] = "not defined";

@@ -15,6 +15,8 @@ namespace {
 using config::NO_STATE;
 using config::StateGlobals;
 
+constexpr char kDisabled[] = "Disabled";
+
 // A record read back: its digits in upper case, when there are at least `bytes` bytes of hex.
 class Record {
  public:
@@ -79,6 +81,10 @@ void StoreAlarm(StateGlobals& t, int i, const Record& r) {
   a.lowFlagsOff = r.Mask(84);
   a.addressToCheck = r.Digits(92, 4);
   a.isFloat = r.Digits(96, 4) == "00000001" ? "Yes" : "No";
+  // Only the deviation status defines an alarm; one the brain holds with its deviation condition
+  // off (a high or low limit alone, as the alarm editor allows) must not vanish from the tables.
+  if (a.deviationStatus.empty() && r.Digits(4, 96).find_first_not_of('0') != std::string::npos)
+    a.deviationStatus = kDisabled;
 }
 
 StoreOutcome StoreMessage(StateGlobals& t, int i, const Record& r) {

@@ -44,8 +44,9 @@ enum class StoreOutcome {
 };
 
 // Stores record `index` of `kind` from the digits read at its address (LayoutOf(kind).readQuadlets).
-// Messages are named "Message n"; a side of a digital event or timer whose masks are all zero refers
-// to no set (NO_STATE), and so does every side of a record of zeros.
+// An alarm whose deviation condition is off but which holds anything else keeps "Disabled" as its
+// deviation status, so it stays defined. Messages are named "Message n"; a side of a digital event or timer
+// whose masks are all zero refers to no set (NO_STATE), and so does every side of a record of zeros.
 StoreOutcome StoreRecord(RecordKind kind, config::StateGlobals& tables, int& nextNewSet, int index,
                          std::string_view digits);
 // The 32 priority quadlets of the serial events.

@@ -107,6 +107,7 @@ std::optional<std::string> EncodeField(const RecordField& field, std::string* sa
 }
 
 bool HoldsSomething(const RecordField& field) {
+  if (WithoutBlanks(field.text).empty()) return false;
   const std::optional<std::string> digits = EncodeField(field);
   return !digits || digits->find_first_not_of('0') != std::string::npos;
 }

@@ -39,7 +39,8 @@ struct RecordField {
 // refusal text, if they gave one.
 std::optional<std::string> EncodeField(const RecordField& field, std::string* said = nullptr);
 
-// True when the field encodes to something other than zeros, or cannot be encoded at all.
+// True when the field's text is not blank and encodes to something other than zeros, or cannot be
+// encoded at all (so it is written, and refused with a message, rather than silently left out).
 bool HoldsSomething(const RecordField& field);
 
 enum class RecordKind { PointName, Alarm, Message, SerialEvent, DigitalEvent, Timer };

@@ -143,7 +143,8 @@ TEST_F(TransferSimTest, UploadThenDownloadGivesTheConfigurationBackAfterARestart
   EXPECT_EQ(got.pointNames[5].name,
             "S\xC3\xBC"
             "d pump");
-  EXPECT_EQ(got.alarms[63].deviationStatus, "");
+  EXPECT_EQ(got.alarms[63].deviationStatus, "Disabled");  // its low limit alone acts: still defined
+  EXPECT_EQ(got.alarms[63].highStatus, "");
   // Digital event 0 and timer 2 have the same sides, so they share the sets rebuilt from the masks.
   EXPECT_EQ(got.digitalEvents[0].eventState, got.timers[2].inputState);
   EXPECT_EQ(got.digitalEvents[0].reactionState, got.timers[2].outputState);
