@@ -53,6 +53,19 @@ class Record {
   std::string digits_;
 };
 
+// A mask's value; the 16 digits every mask of a download has are read in place, since a download
+// compares each new side with every set made so far.
+std::uint64_t MaskOf(std::string_view text) {
+  if (text.size() != 16) return text.empty() ? 0 : config::MaskValue(text);
+  std::uint64_t value = 0;
+  for (char c : text) {
+    const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+    if (digit < 0) return config::MaskValue(text);
+    value = value << 4 | static_cast<std::uint64_t>(digit);
+  }
+  return value;
+}
+
 std::size_t ReadBytes(RecordKind kind) { return static_cast<std::size_t>(LayoutOf(kind).readQuadlets) * 4; }
 
 bool Inside(int index, int count) { return index >= 0 && index < count; }
@@ -161,32 +174,30 @@ void ClearConfiguration(StateGlobals& tables, int& nextNewSet) {
 }
 
 bool SetKey::Zero() const {
-  return config::MaskValue(digitalOn) == 0 && config::MaskValue(digitalOff) == 0 &&
-         config::MaskValue(flagsOn) == 0 && config::MaskValue(flagsOff) == 0;
+  return MaskOf(digitalOn) == 0 && MaskOf(digitalOff) == 0 && MaskOf(flagsOn) == 0 && MaskOf(flagsOff) == 0;
 }
 
 SetLookup FindOrAddSet(StateGlobals& tables, int& nextNewSet, const SetKey& key) {
-  using config::MaskValue;
+  const std::uint64_t on = MaskOf(key.digitalOn), off = MaskOf(key.digitalOff), flagsOn = MaskOf(key.flagsOn),
+                      flagsOff = MaskOf(key.flagsOff);
   SetLookup found;
   for (int s = 0; s < config::kUsableStates; ++s) {
     const config::StateRecord& set = tables.states[static_cast<std::size_t>(s)];
     if (set.digitalOn.empty() && set.digitalOff.empty() && set.flagsOn.empty() && set.flagsOff.empty())
       continue;
-    if (MaskValue(set.digitalOn) == MaskValue(key.digitalOn) &&
-        MaskValue(set.digitalOff) == MaskValue(key.digitalOff) &&
-        MaskValue(set.flagsOn) == MaskValue(key.flagsOn) &&
-        MaskValue(set.flagsOff) == MaskValue(key.flagsOff))
+    if (MaskOf(set.digitalOn) == on && MaskOf(set.digitalOff) == off && MaskOf(set.flagsOn) == flagsOn &&
+        MaskOf(set.flagsOff) == flagsOff)
       found = {SetFound::Existing, s};
   }
-  if (found.found == SetFound::Existing || key.Zero()) return found;
+  if (found.found == SetFound::Existing || (on | off | flagsOn | flagsOff) == 0) return found;
   if (nextNewSet < 0 || nextNewSet >= config::kUsableStates) return {SetFound::Full, NO_STATE};
   config::StateRecord& set = tables.states[static_cast<std::size_t>(nextNewSet)];
   set.number = static_cast<std::int16_t>(nextNewSet);
   set.name = text::kSetName + NumberText(nextNewSet);
-  set.digitalOn = config::MaskText(MaskValue(key.digitalOn));
-  set.digitalOff = config::MaskText(MaskValue(key.digitalOff));
-  set.flagsOn = config::MaskText(MaskValue(key.flagsOn));
-  set.flagsOff = config::MaskText(MaskValue(key.flagsOff));
+  set.digitalOn = config::MaskText(on);
+  set.digitalOff = config::MaskText(off);
+  set.flagsOn = config::MaskText(flagsOn);
+  set.flagsOff = config::MaskText(flagsOff);
   return {SetFound::Created, nextNewSet++};
 }
 

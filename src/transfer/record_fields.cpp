@@ -85,6 +85,21 @@ const config::StateRecord& SetOf(const StateGlobals& tables, int reference) {
   return config::IsNamedSet(tables, reference) ? tables.states[static_cast<std::size_t>(reference)] : kNone;
 }
 
+// Keeps what the value formats say, to be put in the record's refusal; asks nothing. Cheaper than a
+// scripted prompter, which every field of every record would otherwise build.
+class Collecting : public Prompter {
+ public:
+  void Message(const std::string& text, const std::string&) override {
+    said += (said.empty() ? "" : "\n") + text;
+  }
+  Answer Ask(const std::string&, bool, const std::string&) override { return Answer::No; }
+  std::optional<std::string> Input(const std::string&, const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+  void ShowStatus() override {}
+  std::string said;
+};
+
 template <typename Table>
 bool Inside(const Table& table, int index, int usable) {
   return index >= 0 && index < usable && static_cast<std::size_t>(index) < table.size();
@@ -93,12 +108,9 @@ bool Inside(const Table& table, int index, int usable) {
 }  // namespace
 
 std::optional<std::string> EncodeField(const RecordField& field, std::string* said) {
-  ScriptedPrompter quiet;
+  Collecting quiet;
   std::optional<std::string> digits = Encode(field, quiet);
-  if (said) {
-    said->clear();
-    for (const std::string& m : quiet.Messages()) *said += (said->empty() ? "" : "\n") + m;
-  }
+  if (said) *said = std::move(quiet.said);
   // A field that would not take exactly its width would move the fields after it.
   const auto width = static_cast<std::size_t>(field.bytes) * 2;
   if (digits && (field.encoding == Encoding::String ? digits->size() > width : digits->size() != width))
