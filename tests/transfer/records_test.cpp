@@ -7,7 +7,6 @@
 
 #include "config/config_file.h"
 #include "transfer/record_builders.h"
-#include "transfer/record_decoders.h"
 
 namespace kestrio::transfer {
 namespace {
@@ -180,31 +179,6 @@ TEST(RecordBuilders, AFieldThatDoesNotFitRefusesItsRecord) {
     EXPECT_EQ(b.ok(), c.refusal.empty());
     EXPECT_EQ(b.refusal, c.refusal);
   }
-}
-
-// A record of zeros gives an item that is not there; a side whose masks are all zero refers to no set,
-// and a set is created only for masks no set has yet, digits A to F included.
-TEST(RecordDecoders, EnableFlagsAndSetsFromMasks) {
-  EXPECT_EQ(DecodeEnableFlag("00000001"), "Enabled");
-  EXPECT_EQ(DecodeEnableFlag("00000000"), "");
-  EXPECT_EQ(DecodeEnableFlag("0000000A"), "0000000A");
-
-  StateGlobals t;
-  int next = 0;
-  ClearConfiguration(t, next);
-  const std::string zero = Z(64);
-  // event = 00..F0 / 0 / 0 / 0, reaction zero.
-  const std::string record = "00000000000000F0" + Z(56);
-  EXPECT_EQ(StoreRecord(RecordKind::DigitalEvent, t, next, 1, record), StoreOutcome::Stored);
-  EXPECT_EQ(StoreRecord(RecordKind::DigitalEvent, t, next, 2, record), StoreOutcome::Stored);
-  EXPECT_EQ(StoreRecord(RecordKind::DigitalEvent, t, next, 3, zero), StoreOutcome::Stored);
-  EXPECT_EQ(StoreRecord(RecordKind::DigitalEvent, t, next, 4, record.substr(2)), StoreOutcome::BadRecord);
-  EXPECT_EQ(next, 1);
-  EXPECT_EQ(t.states[0].name, "Set 0");
-  EXPECT_EQ((config::DigitalEventRecord{1, 0, config::NO_STATE}), t.digitalEvents[1]);
-  EXPECT_EQ((config::DigitalEventRecord{2, 0, config::NO_STATE}), t.digitalEvents[2]);
-  EXPECT_EQ((config::DigitalEventRecord{0, config::NO_STATE, config::NO_STATE}), t.digitalEvents[3]);
-  EXPECT_EQ(t.digitalEvents[4], t.digitalEvents[3]);
 }
 
 }  // namespace

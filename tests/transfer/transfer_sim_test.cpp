@@ -44,21 +44,14 @@ class Wiretap : public ForwardingEngine {
     return n > 0 ? out + last + " x" + std::to_string(n) : out;
   }
   static std::string AreaOf(std::uint64_t a) {
-    const struct {
-      const mm::RecordArea& area;
-      const char* name;
-    } areas[] = {{mm::kPointNames, "names"},
-                 {mm::kAlarms, "alarms"},
-                 {mm::kEventMessages, "messages"},
-                 {mm::kSerialEvents, "serial"},
-                 {mm::kSerialPriorities, "priorities"},
-                 {mm::kDigitalEvents, "events"},
-                 {mm::kTimers, "timers"}};
-    if (a == mm::kCommand.base) return "store";
-    for (const auto& x : areas)
-      if (a >= x.area.base && a < x.area.base + x.area.stride * static_cast<std::uint64_t>(x.area.records))
-        return x.name;
-    return "other";
+    using P = std::pair<const mm::RecordArea*, const char*>;
+    for (const auto& [area, name] :
+         {P{&mm::kPointNames, "names"}, P{&mm::kAlarms, "alarms"}, P{&mm::kEventMessages, "messages"},
+          P{&mm::kSerialPriorities, "priorities"}, P{&mm::kSerialEvents, "serial"},
+          P{&mm::kDigitalEvents, "events"}, P{&mm::kTimers, "timers"}})
+      if (a >= area->base && a < area->base + area->stride * static_cast<std::uint64_t>(area->records))
+        return name;
+    return a == mm::kCommand.base ? "store" : "other";
   }
   std::vector<std::string> sent;
   std::function<void(std::string& packet)> onSend;
@@ -73,24 +66,21 @@ std::function<void(std::string&)> Refuse(std::uint64_t address) {
 
 class TransferSimTest : public test::SimSession {
  protected:
+  // A brain that keeps its flash in a file, and the configuration that uses every table.
   void SetUp() override {
     SimSession::SetUp();
-    ASSERT_TRUE(StartSim(opts_)) << sim_->Error();
-    Connect();
-    file_ = Configuration();
+    opts_.stateFile = Path("brain.state");
+    StartAndConnect();
+    ScriptedPrompter ui;
+    ASSERT_TRUE(config::ImportConfigurationFile(
+        file_, KESTRIO_SOURCE_DIR "/tests/data/transfer/every_table.txt", ui));
   }
-  void Connect() {
+  void StartAndConnect() {
+    ASSERT_TRUE(StartSim(opts_)) << sim_->Error();
     if (!session_) OpenSession();
     session_->SetHost(SimHost());
     ASSERT_TRUE(session_->Connect(false));
     prompter_.Clear();
-  }
-  static config::StateGlobals Configuration() {
-    config::StateGlobals t;
-    ScriptedPrompter ui;
-    EXPECT_TRUE(
-        config::ImportConfigurationFile(t, KESTRIO_SOURCE_DIR "/tests/data/transfer/every_table.txt", ui));
-    return t;
   }
   UploadReport Upload(Engine& engine, const UploadSelection& selection = UploadSelection::All()) {
     session_->Configuration() = file_;
@@ -115,17 +105,10 @@ class TransferSimTest : public test::SimSession {
 // What a download cannot give back (set and message names, "Disabled" statuses, "0.00") aside, the
 // configuration comes back whole, also after the brain stored it and restarted from its flash.
 TEST_F(TransferSimTest, UploadThenDownloadGivesTheConfigurationBackAfterARestart) {
-  opts_.stateFile = Path("brain.state");
-  StopSim();
-  ASSERT_TRUE(StartSim(opts_));
-  Connect();
-  const UploadReport up = Upload(engine());
-  EXPECT_TRUE(up.ok());
+  EXPECT_TRUE(Upload(engine()).ok());
   EXPECT_THAT(prompter_.Messages(), ElementsAre("Upload Complete."));
-
   StopSim();
-  ASSERT_TRUE(StartSim(opts_)) << sim_->Error();
-  Connect();
+  StartAndConnect();
   session_->Configuration() = config::StateGlobals{};
   const DownloadResult down = Download(engine(), {}, [](points::RackTypes& rack) {
     rack.RackPointTypes[0] = 256;
@@ -136,20 +119,13 @@ TEST_F(TransferSimTest, UploadThenDownloadGivesTheConfigurationBackAfterARestart
   const config::StateGlobals& got = session_->Configuration();
   EXPECT_THAT(CompareConfigurations(file_, got), IsEmpty());
   EXPECT_EQ(session_->Rack().RackPointTypes[0], 256);
-
-  EXPECT_EQ(got.eventMessages[127].messageText, file_.eventMessages[127].messageText);  // 126 characters
+  // The comparison holds the whole 126-character text and 39-character pattern, the Latin-1 name.
   EXPECT_EQ(got.eventMessages[7].name, "Message 7");
-  EXPECT_EQ(got.serialEvents[0].patternString, file_.serialEvents[0].patternString);  // 39 characters
-  EXPECT_EQ(got.pointNames[5].name,
-            "S\xC3\xBC"
-            "d pump");
   EXPECT_EQ(got.alarms[63].deviationStatus, "Disabled");  // its low limit alone acts: still defined
-  EXPECT_EQ(got.alarms[63].highStatus, "");
   // Digital event 0 and timer 2 have the same sides, so they share the sets rebuilt from the masks.
   EXPECT_EQ(got.digitalEvents[0].eventState, got.timers[2].inputState);
   EXPECT_EQ(got.digitalEvents[0].reactionState, got.timers[2].outputState);
   EXPECT_EQ(got.states[0].name, "Set 0");
-  EXPECT_EQ(got.flagNames[1].name, "");
 }
 
 // Timers after the alarms or after the digital events; every record in one write, the priorities
