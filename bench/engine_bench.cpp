@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 
+#include "config/mask.h"
 #include "core/session.h"
 #include "memmap/eeprom_image.h"
 #include "memmap/memmap_service.h"
@@ -21,7 +22,8 @@
 #include "raw_client.h"
 #include "recording_engine.h"
 #include "stats.h"
-
+#include "transfer/brain_reader.h"
+#include "transfer/upload.h"
 
 namespace kestrio::bench {
 
@@ -47,6 +49,61 @@ double CpuSeconds(const rusage& u) {
          static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
+// A configuration that fills every table: 64 names, 64 alarms, 128 messages, 32 serial events, and
+// 64 digital events and 64 timers over 128 distinct sets (which the download rebuilds).
+config::StateGlobals FullConfiguration() {
+  config::StateGlobals t;
+  const auto mask = [](int bit) { return config::MaskText(std::uint64_t{1} << (bit % 64)); };
+  for (int i = 0; i < config::kPointCount; ++i) t.pointNames[i].name = "Point name " + std::to_string(i);
+  for (int i = 0; i < config::kAlarmCount; ++i) {
+    config::AlarmRecord& a = t.alarms[i];
+    a.deviationStatus = a.highStatus = a.lowStatus = "Enabled";
+    a.midRange = "50";
+    a.deviationLimit = a.highDeadBand = a.lowDeadBand = "1.5";
+    a.highLimit = "90";
+    a.lowLimit = "10";
+    a.deviationFlagsOn = a.highFlagsOn = a.lowFlagsOn = mask(i);
+    a.deviationFlagsOff = a.highFlagsOff = a.lowFlagsOff = mask(i + 1);
+    a.addressToCheck = "F0400100";
+    a.isFloat = "Yes";
+  }
+  for (int i = 0; i < config::kEventMessageCount; ++i) {
+    config::EventMessageRecord& m = t.eventMessages[i];
+    m.name = "Message " + std::to_string(i);
+    m.serialStatus = m.snmpStatus = m.emailStatus = m.streamPackets = "Enabled";
+    m.serialPortMask = "00000001";
+    m.trapType = "6";
+    m.trapPeriod = m.emailPeriod = m.streamPeriod = "1000";
+    m.priority = "High";
+    m.messageText = std::string(100, static_cast<char>('A' + i % 26));
+    m.flagsOn = mask(i);
+    m.flagsOff = mask(i + 1);
+  }
+  for (int i = 0; i < config::kSerialEventCount; ++i) {
+    config::SerialEventRecord& e = t.serialEvents[i];
+    e.patternString = std::string(38, static_cast<char>('a' + i % 26));
+    e.resultingString = std::string(38, 'R');
+    e.portMask = "00000003";
+    e.trapType = "1";
+    e.trapPeriod = "500";
+    e.flagsOn = mask(i);
+    e.priority = i % 2 ? "Low" : "High";
+  }
+  for (int s = 0; s < config::kUsableStates; ++s) {
+    config::StateRecord& set = t.states[s];
+    set.number = static_cast<std::int16_t>(s);
+    set.name = "Set " + std::to_string(s);
+    (s < 64 ? set.digitalOn : set.flagsOn) = mask(s);
+  }
+  for (int i = 0; i < 64; ++i) {
+    t.digitalEvents[i] = {static_cast<std::int16_t>(i), static_cast<std::int16_t>(i),
+                          static_cast<std::int16_t>(64 + i)};
+    t.timers[i] = {static_cast<std::int16_t>(i), static_cast<std::int16_t>(i),
+                   static_cast<std::int16_t>(64 + i), "500"};
+  }
+  return t;
+}
+
 class Bench {
  public:
   bool Setup(std::string& error) {
@@ -70,8 +127,12 @@ class Bench {
   }
 
   bool Run(const Sizes& z, EngineResults& out, std::string& error) {
-    if (!Pairs(z, "quad", rawQuad_, [this] { return EngineQuad(); }, out.quad, error)) return false;
-    if (!Pairs(z, "block", rawBlock_, [this] { return EngineBlock(); }, out.block, error)) return false;
+    if (!Pairs(
+            z, "quad", rawQuad_, [this] { return EngineQuad(); }, out.quad, error))
+      return false;
+    if (!Pairs(
+            z, "block", rawBlock_, [this] { return EngineBlock(); }, out.block, error))
+      return false;
     out.rawRttUsQuad = rawQuadRttUs_;
     if (!Stalls(z, out, error)) return false;
     if (!Waiting(z, out, error)) return false;
@@ -162,8 +223,11 @@ class Bench {
     std::vector<double> lat, rawLat;
     const int chunk = z.stallRun / z.stallChunks;
     for (int c = 0; c < z.stallChunks; ++c) {
-      if (Batch(chunk, [this] { return EngineQuad(); }, &lat) < 0) return Fail(error, "stall run: " + Messages());
-      if (Batch(chunk / 5, [this] { return RawOne(rawQuad_); }, &rawLat) < 0)
+      if (Batch(
+              chunk, [this] { return EngineQuad(); }, &lat) < 0)
+        return Fail(error, "stall run: " + Messages());
+      if (Batch(
+              chunk / 5, [this] { return RawOne(rawQuad_); }, &rawLat) < 0)
         return Fail(error, "stall run, raw: " + raw_.Error());
     }
     out.stalls = CountAtLeast(lat, kStallNs);
@@ -205,7 +269,8 @@ class Bench {
         const bool shortFirst = p % 2 == 0;
         const bool shortNow = (side == 0) == shortFirst;
         engine().SetTimeoutSeconds(shortNow ? 1 : 3000);
-        if (Batch(z.timeoutPerPair, [this] { return EngineQuad(); }, shortNow ? &short1 : &long3000) < 0)
+        if (Batch(
+                z.timeoutPerPair, [this] { return EngineQuad(); }, shortNow ? &short1 : &long3000) < 0)
           return Fail(error, "timeout run: " + Messages());
       }
     }
@@ -231,7 +296,8 @@ class Bench {
       if (base + kRecordHeader >= kImageBytes) return false;
       Bytes data(kImageBytes - base - kRecordHeader);
       for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i % 251 + 1);
-      return brain.Poke(memory_map::kEventMessages.base, data) && stored() && brain.Image().size() == kImageBytes;
+      return brain.Poke(memory_map::kEventMessages.base, data) && stored() &&
+             brain.Image().size() == kImageBytes;
     });
     return ok || Fail(error, "the simulator's EEPROM image could not be filled to 16 KiB");
   }
@@ -241,6 +307,7 @@ class Bench {
     // The physical limit of a job: its transactions at the raw client's mean round trip.
     const double rawQuadMs = 1000.0 / out.quad.rawTps, rawBlockMs = 1000.0 / out.block.rawTps;
     RecordingEngine rec(engine());
+    const config::StateGlobals configuration = FullConfiguration();
     struct Job {
       std::string name, what;
       std::function<bool()> run;
@@ -259,6 +326,22 @@ class Bench {
         {"memread_4096_blocks", "4096-quadlet memory read in blocks of 1000 bytes",
          [&memRead] { return memRead(true); }},
         {"memread_4096_quads", "4096-quadlet memory read in quadlets", [&memRead] { return memRead(false); }},
+        {"config_upload", "configuration upload, every table full (a write per record, then the store)",
+         [this, &rec, &configuration] {
+           const bool ok = transfer::UploadConfiguration(rec, configuration, transfer::UploadSelection::All(),
+                                                         session_->LoadedConfiguration())
+                               .ok();
+           // Its closing message is no failure.
+           const bool said = prompter_.Messages() == std::vector<std::string>{"Upload Complete."};
+           prompter_.Clear();
+           return ok && said;
+         }},
+        {"config_download", "configuration download, every table full (a read per record, sets rebuilt)",
+         [this, &rec] {
+           transfer::BrainReader reader(rec, {session_->Configuration(), session_->DownloadCancelled(),
+                                              session_->LoadedConfiguration()});
+           return reader.Run({}).ok() && session_->Configuration().timers[63].outputState != config::NO_STATE;
+         }},
     };
     for (const Job& job : jobs) {
       JobResult r{job.name, job.what};

@@ -156,14 +156,15 @@ int Main(int argc, char** argv) {
                         Fmt("%.1f", e.p50us_timeout3000) + " us)",
                     "0.90 .. 1.10", Verdict(e.p50TimeoutRatio >= 0.9 && e.p50TimeoutRatio <= 1.1)});
     for (const JobResult& j : e.jobs) {
+      // The configuration transfer is held to a tighter goal than the other jobs.
+      const double goal = j.name.starts_with("config_") ? 1.15 : 1.3;
       rows.push_back({"5", j.what + ": " + std::to_string(j.transactions) + " tx, " + Fmt("%.1f", j.wallMs) +
                                " ms (engine " + Fmt("%.1f", j.engineMs) + ") vs raw replay " + Fmt("%.1f", j.floorMs) +
                                " ms (tx x raw RTT " + Fmt("%.1f", j.rttFloorMs) + " ms), median of " +
                                std::to_string(j.repeats),
-                      Fmt("%.2f", j.ratio), "<= 1.30", Verdict(j.ratio <= 1.3)});
+                      Fmt("%.2f", j.ratio), "<= " + Fmt("%.2f", goal), Verdict(j.ratio <= goal)});
     }
-    for (const char* missing : {"configuration upload (full tables)", "configuration download (full tables)",
-                                "rack read + 1000 scans"})
+    for (const char* missing : {"rack read + 1000 scans"})
       rows.push_back({"5", missing, "-", "<= 1.30", "not built yet"});
   }
   rows.push_back({"6", "kestrio start to window shown, ms (median)",
@@ -198,7 +199,7 @@ int Main(int argc, char** argv) {
                                                             {"repeats", j.repeats},
                                                             {"ratio", j.ratio}};
   }
-  for (const char* missing : {"config_upload", "config_download", "rack_read_1000_scans"})
+  for (const char* missing : {"rack_read_1000_scans"})
     jobs[missing] = QJsonValue(QJsonValue::Null);
   const auto kindJson = [](const KindResult& k) {
     QJsonArray ratios;
@@ -233,7 +234,7 @@ int Main(int argc, char** argv) {
       {"p50_us_timeout_3000", OrNull(have, e.p50us_timeout3000)},
       {"job_vs_floor", jobs},
       {"jobs", jobDetail},
-      {"jobs_not_built", "configuration upload/download and the rack read with scans do not exist yet"},
+      {"jobs_not_built", "the rack read with scans does not exist yet"},
       {"startup_ms", OrNull(gui.measured, gui.medianMs)},
       {"startup_rss_mb", OrNull(gui.measured, gui.rssMb)},
       {"startup_note", QString::fromStdString(gui.note)},

@@ -38,6 +38,7 @@ max_len() {
     fuzz_option_page) echo 4096 ;;  # room for 57 rows and a session on them
     fuzz_advanced_menu) echo 1024 ;;  # room for 21 entries
     fuzz_config_import) echo 8192 ;;  # the two name sections and a dozen record sections
+    fuzz_config_records) echo 4096 ;;  # a few dozen records of every kind, the messages' 192 bytes among them
     *) echo 512 ;;
   esac
 }

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QTemporaryDir>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -13,6 +15,7 @@
 #include "cli/cli_options.h"
 #include "cli/cli_config.h"
 #include "cli/cli_prompter.h"
+#include "cli/cli_transfer.h"
 #include "transport/host_address.h"
 #include "core/session.h"
 
@@ -40,7 +43,8 @@ void PrintJson(std::ostream& out, const CliArgs& args, const CliPrompter& ui, in
   out.flush();
 }
 
-CommandResult Dispatch(CliRun& run, const std::string& eepromText, OptionsJob& optionsJob) {
+CommandResult Dispatch(CliRun& run, const std::string& eepromText, OptionsJob& optionsJob,
+                       const config::StateGlobals& configFile) {
   switch (run.args.command) {
     case CliCommand::Status:
       return RunStatus(run);
@@ -58,6 +62,12 @@ CommandResult Dispatch(CliRun& run, const std::string& eepromText, OptionsJob& o
       return RunEepromStore(run, eepromText);
     case CliCommand::Options:
       return RunOptions(run, optionsJob);
+    case CliCommand::ConfigDownload:
+      return RunConfigDownload(run);
+    case CliCommand::ConfigUpload:
+      return RunConfigUpload(run, configFile);
+    case CliCommand::ConfigDiff:
+      return RunConfigDiff(run, configFile);
     case CliCommand::Decode:
     case CliCommand::ConfigShow:
     case CliCommand::ConfigSave:
@@ -121,6 +131,12 @@ int RunCli(const std::vector<std::string>& argv, const CliEnvironment& env, std:
       return optionsJob.exit;
     }
   }
+  config::StateGlobals configFile;
+  if (ReadsConfigurationFile(args.command) && !LoadConfigurationFile(args.file, configFile, ui)) {
+    if (args.json) PrintJson(out, args, ui, kExitFailed, JsonObject().Str("file", args.file));
+    return kExitFailed;
+  }
+
   // The engine waits on Qt event loops; a caller without an application object gets one for this run.
   int qtArgc = 1;
   char qtName[] = "kestrio-cli";
@@ -141,7 +157,7 @@ int RunCli(const std::vector<std::string>& argv, const CliEnvironment& env, std:
   session.Engine().SetTimeoutSeconds(args.timeoutSeconds.value_or(Settings::kDefaultTimeout));
   session.SetHost(*hostField);
 
-  CliRun run{args, session, ui, out};
+  CliRun run{args, session, ui, out, env.errIsTerminal ? &err : nullptr};
   CommandResult result;
   if (!session.Connect(false)) {
     // A name that does not resolve has been reported in these words already.
@@ -149,7 +165,7 @@ int RunCli(const std::vector<std::string>& argv, const CliEnvironment& env, std:
     if (ui.Messages().empty() || ui.Messages().back() != couldNot) ui.Note(couldNot);
     result.exit = kExitFailed;
   } else {
-    result = Dispatch(run, eepromText, optionsJob);
+    result = Dispatch(run, eepromText, optionsJob, configFile);
     // The brain's own account of a failure, as the status window would have shown it.
     if (ui.StatusWanted() && session.IsConnected()) ReportLastError(run, result.json);
     session.Disconnect();
@@ -167,6 +183,7 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
   CliEnvironment env;
   if (const char* host = std::getenv("KESTRIO_HOST")) env.host = host;
   env.in = &std::cin;
+  env.errIsTerminal = ::isatty(STDERR_FILENO) == 1;
   return RunCli(args, env, out, err);
 }
 

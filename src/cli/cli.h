@@ -15,6 +15,7 @@ namespace kestrio::cli {
 struct CliEnvironment {
   std::optional<std::string> host;  // KESTRIO_HOST
   std::istream* in = nullptr;       // "decode -" reads it; nullptr reads nothing
+  bool errIsTerminal = false;       // progress lines go to stderr only when it is a terminal
 };
 
 // `args` without the program name.

@@ -3,6 +3,7 @@
 #include <cctype>
 #include <map>
 
+#include "cli/cli_transfer.h"
 #include "memmap/manual_packet.h"
 #include "protocol/convert.h"
 #include "protocol/packet.h"
@@ -44,7 +45,21 @@ constexpr CommandHelp kCommands[] = {
      "  config show FILE                a configuration text file's summary views, one line per row;\n"
      "                                  --json gives its tables; needs no connection\n"
      "  config save IN OUT              IN imported and written to OUT as Save to File writes it;\n"
-     "                                  needs no connection\n"},
+     "                                  needs no connection\n"
+     "  config download FILE [--only LIST]\n"
+     "                                  the brain's event/reaction configuration saved as a configuration\n"
+     "                                  text file; LIST: points,alarms,events,messages,serial,timers\n"
+     "                                  (default all); nothing is saved when a category cannot be read\n"
+     "  config upload FILE [--only LIST] [--timers-first]\n"
+     "                                  a configuration text file written to the brain, then the store\n"
+     "                                  command; LIST: names,alarms,timers,messages,serial,events\n"
+     "                                  (default all); --timers-first writes the timers after the alarms\n"
+     "  config diff FILE                the brain's configuration compared with the file, one line per\n"
+     "                                  difference: ITEM: file \"VALUE\", brain \"VALUE\"; exit 0 only when\n"
+     "                                  they match. Fields are compared as the brain holds them, so what a\n"
+     "                                  download cannot give back is not a difference: set names, message\n"
+     "                                  names, \"Disabled\" against an empty status, 0.00 against 0\n"
+     "                                  (progress of upload and download on stderr when it is a terminal)\n"},
 };
 
 constexpr char kHead[] =
@@ -172,6 +187,13 @@ std::string CheckOperands(CliArgs& a, const std::vector<std::string>& ops) {
       if (a.packet == "-" && ops.size() != 1) return "'-' must be the only operand";
       return {};
     }
+    case CliCommand::ConfigDownload:
+    case CliCommand::ConfigUpload:
+      if (a.only) {
+        if (std::string e = CheckOnlyList(a.command, *a.only); !e.empty()) return e;
+      }
+      [[fallthrough]];
+    case CliCommand::ConfigDiff:
     case CliCommand::EepromRead:
     case CliCommand::EepromStore:
       if (auto e = count(1, 1); !e.empty()) return e;
@@ -250,12 +272,12 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
       inlineValue = arg.substr(eq + 1);
     }
     const bool takesValue = name == "--host" || name == "--timeout" || name == "--log" ||
-                            name == "--max-bytes" || name == "--set";
-    const bool isFlag = name == "--yes" || name == "--json" || name == "--stats";
+                            name == "--max-bytes" || name == "--set" || name == "--only";
+    const bool isFlag = name == "--yes" || name == "--json" || name == "--stats" || name == "--timers-first";
     if (!takesValue && !isFlag) return fail("unknown option " + name, UsageHint());
     if (isFlag) {
       if (inlineValue) return fail(name + " takes no value", UsageHint());
-      (name == "--yes" ? a.yes : name == "--json" ? a.json : a.stats) = true;
+      (name == "--yes" ? a.yes : name == "--json" ? a.json : name == "--stats" ? a.stats : a.timersFirst) = true;
       continue;
     }
     std::string value;
@@ -273,6 +295,8 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
     } else if (name == "--host") {
       if (value.empty()) return fail("--host needs a value", UsageHint());
       a.host = value;
+    } else if (name == "--only") {
+      a.only = value;
     } else if (name == "--log") {
       if (value.empty()) return fail("--log needs a file name", UsageHint());
       a.logFile = value;
@@ -321,11 +345,15 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
       a.name = word;
       return r;
     }
-    if (ops.empty() || (ops[0] != "show" && ops[0] != "save")) {
-      return fail(ops.empty() ? "config needs show or save" : "unknown config action '" + ops[0] + "'",
+    std::optional<CliCommand> action = ops.empty() ? std::nullopt : TransferCommandOf(ops[0]);
+    if (!ops.empty() && ops[0] == "show") action = CliCommand::ConfigShow;
+    if (!ops.empty() && ops[0] == "save") action = CliCommand::ConfigSave;
+    if (!action) {
+      return fail(ops.empty() ? "config needs show, save, download, upload or diff"
+                              : "unknown config action '" + ops[0] + "'",
                   CommandUsage(word));
     }
-    a.command = ops[0] == "show" ? CliCommand::ConfigShow : CliCommand::ConfigSave;
+    a.command = *action;
     a.name = "config " + ops[0];
     ops.erase(ops.begin());
   } else {
@@ -339,6 +367,10 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
     return fail("--max-bytes does not apply to " + word, CommandUsage(word));
   if (!a.sets.empty() && a.command != CliCommand::Options)
     return fail("--set does not apply to " + word, CommandUsage(word));
+  if (a.only && a.command != CliCommand::ConfigDownload && a.command != CliCommand::ConfigUpload)
+    return fail("--only does not apply to " + a.name, CommandUsage(word));
+  if (a.timersFirst && a.command != CliCommand::ConfigUpload)
+    return fail("--timers-first does not apply to " + a.name, CommandUsage(word));
   if (std::string e = CheckOperands(a, ops); !e.empty()) return fail(a.name + ": " + e, CommandUsage(word));
   return r;
 }

@@ -21,7 +21,10 @@ enum class CliCommand {
   EepromStore,
   Options,
   ConfigShow,
-  ConfigSave
+  ConfigSave,
+  ConfigDownload,
+  ConfigUpload,
+  ConfigDiff
 };
 
 inline constexpr long kDefaultMaxBytes = 1000;
@@ -49,9 +52,15 @@ struct CliArgs {
   DeviceCommand device = DeviceCommand::PowerUpClear;
   std::string deviceName;  // "puc", "store", ... (command)
   std::string packet;      // as typed (send) or the text to decode (decode; "-" reads stdin)
-  std::string file;     // eeprom read / eeprom store; the page (options); the file config show / save imports
+  // eeprom read / store; the page (options); the configuration file (config show, save, download,
+  // upload, diff)
+  std::string file;
   std::string outFile;  // config save: the file written
   std::vector<std::string> sets;  // options --set: "LABEL=VALUE", in the order given
+
+  // config download / upload: the categories of --only (checked), and the upload's --timers-first.
+  std::optional<std::string> only;
+  bool timersFirst = false;
 };
 
 struct ParsedArgs {

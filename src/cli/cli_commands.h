@@ -21,6 +21,7 @@ struct CliRun {
   Session& session;
   CliPrompter& ui;
   std::ostream& out;
+  std::ostream* progress = nullptr;  // stderr when it is a terminal: long jobs show their progress there
 };
 
 struct CommandResult {

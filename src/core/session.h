@@ -15,6 +15,7 @@
 #include "points/rack.h"
 #include "protocol/packet.h"
 #include "protocol/prompter.h"
+#include "transfer/loaded_items.h"
 #include "transport/connection.h"
 #include "transport/log_file.h"
 #include "transport/message_log.h"
@@ -79,6 +80,9 @@ class Session {
   // The event/reaction configuration, and the flag a running download tests before each record.
   config::StateGlobals& Configuration() { return configuration_; }
   bool& DownloadCancelled() { return downloadCancelled_; }
+  // The configuration's items the brain may hold (loaded from it or a file, or uploaded since): an
+  // upload clears on the brain those deleted since. An import notes its items with NoteLoaded.
+  transfer::LoadedItems& LoadedConfiguration() { return loadedConfiguration_; }
 
  private:
   Prompter& prompter_;
@@ -99,6 +103,7 @@ class Session {
   std::array<std::pair<std::string, std::string>, points::kPoints> scaling_;
   config::StateGlobals configuration_;
   bool downloadCancelled_ = false;
+  transfer::LoadedItems loadedConfiguration_;
 };
 
 }  // namespace kestrio
