@@ -5,6 +5,7 @@
 #include "ui/manual_window.h"
 #include "ui/memory_map_window.h"
 #include "ui/packet_decoder_window.h"
+#include "ui/points_window.h"
 #include "ui/status_window.h"
 #include "ui/window_context.h"
 
@@ -42,9 +43,22 @@ void MainNavigator::OpenManualPackets() {
   BringToFront(manual_);
 }
 
-// The points, configuration and download windows plug in here when they exist.
-void MainNavigator::OpenPointsWindow(bool) {}
-void MainNavigator::ClosePointsWindow() {}
+void MainNavigator::OpenPointsWindow(bool configureMode) {
+  // A window whose job still waits could not close: it stays, brought forward, and no second one opens.
+  if (points_ && points_->isVisible()) {
+    BringToFront(points_);
+    return;
+  }
+  points_ = new FrmConfigure(context_, configureMode, owner_);
+  BringToFront(points_);
+  points_->Load();
+}
+
+void MainNavigator::ClosePointsWindow() {
+  if (points_) points_->close();
+}
+
+// The configuration and download windows plug in here when they exist.
 void MainNavigator::OpenDownloadWindow() {}
 void MainNavigator::OpenConfigurationWindow() {}
 void MainNavigator::ResetEventStates() {}
@@ -52,6 +66,7 @@ void MainNavigator::ResetEventStates() {}
 FrmStatus* MainNavigator::StatusWindow() const { return status_; }
 FrmMemoryMap* MainNavigator::MemoryMapWindow() const { return memoryMap_; }
 FrmManual* MainNavigator::ManualWindow() const { return manual_; }
+FrmConfigure* MainNavigator::PointsWindow() const { return points_; }
 
 FrmPacketDecoder* MainNavigator::PacketDecoder() {
   if (!decoder_) decoder_ = new FrmPacketDecoder(owner_);
@@ -66,7 +81,8 @@ void MainNavigator::ShowTxRxTime(const QString& text) {
 
 void MainNavigator::CloseAll() {
   for (QWidget* w : {static_cast<QWidget*>(decoder_), static_cast<QWidget*>(status_),
-                     static_cast<QWidget*>(memoryMap_), static_cast<QWidget*>(manual_)})
+                     static_cast<QWidget*>(memoryMap_), static_cast<QWidget*>(manual_),
+                     static_cast<QWidget*>(points_)})
     if (w) w->close();
 }
 

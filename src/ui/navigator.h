@@ -10,6 +10,7 @@ class QWidget;
 
 namespace kestrio::ui {
 
+class FrmConfigure;
 class FrmMemoryMap;
 class FrmManual;
 class FrmPacketDecoder;
@@ -63,6 +64,7 @@ class MainNavigator : public Navigator {
   FrmStatus* StatusWindow() const;
   FrmMemoryMap* MemoryMapWindow() const;
   FrmManual* ManualWindow() const;
+  FrmConfigure* PointsWindow() const;
   FrmPacketDecoder* PacketDecoder();  // created on first use
 
  private:
@@ -72,6 +74,7 @@ class MainNavigator : public Navigator {
   QPointer<FrmStatus> status_;
   QPointer<FrmMemoryMap> memoryMap_;
   QPointer<FrmManual> manual_;
+  QPointer<FrmConfigure> points_;
   QPointer<FrmPacketDecoder> decoder_;
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 // What a window may use of the session: the engine (services' door to the brain, and its busy
-// signal), the prompter, the log, the status record, the scan registry and the navigator that opens
-// other windows. No window reaches the connection or the socket.
+// signal), the prompter, the log, the status record, the scan registry, the rack and its tables,
+// and the navigator that opens other windows. No window reaches the connection or the socket.
 #include <string>
 
 #include "core/session.h"
@@ -21,6 +21,18 @@ class WindowContext {
   StatusRecord& Status() { return session_.Status(); }
   ScanRegistry& Scans() { return session_.Scans(); }
   Navigator& Navigate() { return *navigator_; }
+
+  // The rack as the points window shows it: the module/point tables, the codes the brain reported,
+  // each point's last shown value and the scale texts of analog points.
+  const points::ModulePointTables& ModuleTables() const { return session_.ModuleTables(); }
+  points::RackTypes& Rack() { return session_.Rack(); }
+  points::PointTexts& PointValueTexts() { return session_.PointValueTexts(); }
+  points::PointScalingTable& PointScaling() { return session_.PointScaling(); }
+  // The name the configuration gives point 0..63 ("" when unnamed or outside the rack).
+  std::string PointName(int point) const {
+    if (point < 0 || point >= points::kPoints) return {};
+    return session_.Configuration().pointNames[static_cast<std::size_t>(point)].name;
+  }
 
   bool IsConnected() const { return session_.IsConnected(); }
   // The brain's IP address as the connection reports it, "" when not connected.
