@@ -54,6 +54,8 @@ CommandResult Dispatch(CliRun& run, const std::string& eepromText) {
       return RunEepromRead(run);
     case CliCommand::EepromStore:
       return RunEepromStore(run, eepromText);
+    case CliCommand::Points:
+      return RunPoints(run);
     case CliCommand::Decode:
     case CliCommand::None:
       break;

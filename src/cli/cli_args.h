@@ -9,7 +9,7 @@
 
 namespace kestrio::cli {
 
-enum class CliCommand { None, Status, Read, Write, Command, Send, Decode, EepromRead, EepromStore };
+enum class CliCommand { None, Status, Read, Write, Command, Send, Decode, EepromRead, EepromStore, Points };
 
 inline constexpr long kDefaultMaxBytes = 1000;
 // The memory-map window's limit on one manual access, in quadlets.
@@ -36,6 +36,8 @@ struct CliArgs {
   std::string deviceName;  // "puc", "store", ... (command)
   std::string packet;      // as typed (send) or the text to decode (decode; "-" reads stdin)
   std::string file;        // eeprom read / eeprom store
+  std::optional<int> watchMs;  // points --watch MS: rescan every MS milliseconds (1 to 3600000)
+  long watchCount = 0;         // points --count N: stop after N rescans (0: until interrupted)
 };
 
 struct ParsedArgs {
