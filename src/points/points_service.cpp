@@ -35,6 +35,7 @@ ScanStep ScanBlock(Engine& engine, const BlockRead& read, const char* mismatch, 
   const Reply reply = engine.SendAndAwaitReply(request, kReadBlockRequest);
   // Nothing went out (another transaction waits): there is no reply to discard.
   if (reply.outcome == Outcome::Refused || reply.outcome == Outcome::Empty) return step;
+  step.noReply = reply.outcome == Outcome::TimedOut || reply.outcome == Outcome::NotConnected;
   // A reply that never came carries no label, so a timeout is discarded here too.
   if (!ScanLabelsMatch(request, reply.packet)) {
     engine.AddMsg(std::string("\n") + mismatch);
@@ -123,6 +124,7 @@ ScanResult Scan(Engine& engine, const RackTypes& rack, PointTexts& texts) {
     result.ok = analog.ok;
     result.analog = analog.update;
     result.discarded = analog.discarded;
+    if (analog.noReply) return result;
   }
   const ScanStep digital = DigitalScan(engine, rack, texts);
   result.ok = result.ok && digital.ok;

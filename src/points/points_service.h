@@ -48,11 +48,14 @@ struct ScanStep {
   bool ok = false;
   ScanUpdate update;
   std::string discarded;  // the log's label-mismatch text when the reply was discarded for its label
+  bool noReply = false;   // the request timed out or found no connection (the engine has said so)
 };
 ScanStep AnalogScan(Engine& engine, const RackTypes& rack, PointTexts& texts);
 ScanStep DigitalScan(Engine& engine, const RackTypes& rack, PointTexts& texts);
 
-// Scan: the analog scan when some slot holds an analog module, then the digital scan.
+// Scan: the analog scan when some slot holds an analog module, then the digital scan. An analog scan
+// that got no reply at all ends the scan there: the digital read would only wait out a second
+// timeout and say so again.
 struct ScanResult {
   bool ok = true;  // every scan made succeeded
   bool analogMade = false;
