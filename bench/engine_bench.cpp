@@ -16,6 +16,7 @@
 #include "core/session.h"
 #include "memmap/eeprom_image.h"
 #include "memmap/memmap_service.h"
+#include "points/points_service.h"
 #include "protocol/hex.h"
 #include "protocol/packet.h"
 #include "raw_client.h"
@@ -259,6 +260,16 @@ class Bench {
         {"memread_4096_blocks", "4096-quadlet memory read in blocks of 1000 bytes",
          [&memRead] { return memRead(true); }},
         {"memread_4096_quads", "4096-quadlet memory read in quadlets", [&memRead] { return memRead(false); }},
+        {"rack_read_1000_scans", "rack read (4 blocks of 1024 bytes) + 1000 scans (256 + 8 bytes each)",
+         [&rec] {
+           // As the points window in values mode: the rack once, then the scans with their texts.
+           points::RackTypes rack;
+           points::PointTexts texts;
+           if (!points::ReadRackPointTypes(rec, rack).Complete()) return false;
+           for (int i = 0; i < 1000; ++i)
+             if (!points::Scan(rec, rack, texts).ok) return false;
+           return true;
+         }},
     };
     for (const Job& job : jobs) {
       JobResult r{job.name, job.what};
