@@ -100,9 +100,9 @@ int RunPointsWindowChild(int argc, char** argv) {
   session.Disconnect();
   sim.Stop();
 
-  std::printf("%s p99_ms=%.4f max_ms=%.4f ticks=%zu scans=%lld seconds=%.4f boxes=%lld messages=%zu\n", kResultWord,
-              Percentile(lateMs, 0.99), Percentile(lateMs, 1.0), lateMs.size(), static_cast<long long>(scans), elapsed,
-              static_cast<long long>(boxes), prompter.log.size());
+  std::printf("%s p99_ms=%.4f max_ms=%.4f ticks=%zu scans=%lld seconds=%.4f boxes=%lld messages=%zu\n",
+              kResultWord, Percentile(lateMs, 0.99), Percentile(lateMs, 1.0), lateMs.size(),
+              static_cast<long long>(scans), elapsed, static_cast<long long>(boxes), prompter.log.size());
   std::fflush(stdout);
   return prompter.log.empty() ? 0 : 1;
 }
@@ -114,7 +114,8 @@ PointsWindowResult MeasurePointsWindow(const std::string& binary, double seconds
   env.insert("QT_QPA_PLATFORM", "offscreen");
   child.setProcessEnvironment(env);
   child.setProcessChannelMode(QProcess::SeparateChannels);
-  child.start(QString::fromStdString(binary), {"--points-window-child", "--seconds", QString::number(seconds)});
+  child.start(QString::fromStdString(binary),
+              {"--points-window-child", "--seconds", QString::number(seconds)});
   if (!child.waitForStarted(10000)) {
     r.note = "the window's child process did not start";
     return r;
@@ -145,7 +146,8 @@ PointsWindowResult MeasurePointsWindow(const std::string& binary, double seconds
     if (key == "boxes") r.boxesRedrawn = static_cast<std::int64_t>(value);
   }
   r.measured = r.seconds > 0 && r.ticks > 0;
-  r.scanRateVsAsked = r.seconds > 0 ? static_cast<double>(r.scans) / r.seconds / (1000.0 / kShortestScanMs) : 0;
+  r.scanRateVsAsked =
+      r.seconds > 0 ? static_cast<double>(r.scans) / r.seconds / (1000.0 / kShortestScanMs) : 0;
   r.note = r.measured ? "values mode, default rack, scan time 1 ms, offscreen" : "no figures in: " + out;
   return r;
 }

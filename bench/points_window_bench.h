@@ -11,8 +11,8 @@ namespace kestrio::bench {
 
 struct PointsWindowResult {
   bool measured = false;
-  std::string note;        // why it was not measured, or what was
-  double delayP99Ms = 0;   // how late the 10 ms timer fired: p99 and worst, milliseconds
+  std::string note;       // why it was not measured, or what was
+  double delayP99Ms = 0;  // how late the 10 ms timer fired: p99 and worst, milliseconds
   double delayMaxMs = 0;
   std::int64_t ticks = 0;  // timer firings measured
   std::int64_t scans = 0;

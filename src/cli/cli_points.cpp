@@ -176,7 +176,8 @@ CommandResult RunPoints(CliRun& run) {
       }
     }
     if (run.args.json)
-      run.out << JsonObject().Str("time", time).Num("scan", scans).Raw("changes", JsonArray(changes)).Text() << "\n";
+      run.out << JsonObject().Str("time", time).Num("scan", scans).Raw("changes", JsonArray(changes)).Text()
+              << "\n";
     run.out.flush();
   }
   std::signal(SIGINT, previousInt);

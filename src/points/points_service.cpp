@@ -12,15 +12,18 @@ namespace {
 
 // A quadlet read judged by the program's rules; `failure` is said when it fails or the reply holds
 // no quadlet.
-std::optional<std::uint32_t> ReadQuadlet(Engine& engine, const std::string& address, std::string_view failure) {
-  const Reply reply = engine.SendAndAwaitReply(engine.Builder().BuildReadQuadRequest(address), kReadQuadRequest);
+std::optional<std::uint32_t> ReadQuadlet(Engine& engine, const std::string& address,
+                                         std::string_view failure) {
+  const Reply reply =
+      engine.SendAndAwaitReply(engine.Builder().BuildReadQuadRequest(address), kReadQuadRequest);
   if (!JudgeReply(reply, engine.Ui(), failure)) return std::nullopt;
   const std::optional<std::uint32_t> quad = reply.Quadlet();
   if (!quad && !failure.empty()) engine.Ui().Message(std::string(failure));
   return quad;
 }
 
-bool WriteBlock(Engine& engine, const std::string& offset, const std::string& data, std::string_view failure) {
+bool WriteBlock(Engine& engine, const std::string& offset, const std::string& data,
+                std::string_view failure) {
   const Reply reply =
       engine.SendAndAwaitReply(engine.Builder().BuildWriteBlockRequest(data, offset), kWriteBlockRequest);
   return JudgeReply(reply, engine.Ui(), failure);
@@ -66,8 +69,8 @@ RackReadResult ReadRackPointTypes(Engine& engine, RackTypes& rack, const bool* d
       break;
     }
     const BlockRead read = RackQuarterRead(q);
-    const Reply reply = engine.SendAndAwaitReply(engine.Builder().BuildReadBlockRequest(read.length, read.offset),
-                                                 kReadBlockRequest);
+    const Reply reply = engine.SendAndAwaitReply(
+        engine.Builder().BuildReadBlockRequest(read.length, read.offset), kReadBlockRequest);
     const std::string failure = QuarterFailedText(q);
     if (!JudgeReply(reply, engine.Ui(), failure)) {
       result.failedQuarter = q;
@@ -241,8 +244,9 @@ ClickResult ClickPoint(Engine& engine, PointsState state, int point, const Point
       if (d.newPointType) state.rack.RackPointTypes[p] = *d.newPointType;
       ReadPointScaling(engine, point, state.scaling);
       const std::optional<std::string> typed =
-          dialogs.analogEntry ? dialogs.analogEntry(AnalogEntryRange(state.scaling[p].first, state.scaling[p].second))
-                              : std::nullopt;
+          dialogs.analogEntry
+              ? dialogs.analogEntry(AnalogEntryRange(state.scaling[p].first, state.scaling[p].second))
+              : std::nullopt;
       if (typed) {
         state.values[p] = *typed;
         result.textChanged = true;

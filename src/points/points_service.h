@@ -20,10 +20,10 @@
 namespace kestrio::points {
 
 struct RackReadResult {
-  int quartersRead = 0;                  // 0..4; quarters after a failure keep their old codes
-  std::optional<int> failedQuarter;      // the quarter named in the failure message
-  bool notConnected = false;             // nothing was read and nothing said: no connection
-  bool cancelled = false;                // the download's cancel flag stopped the read
+  int quartersRead = 0;              // 0..4; quarters after a failure keep their old codes
+  std::optional<int> failedQuarter;  // the quarter named in the failure message
+  bool notConnected = false;         // nothing was read and nothing said: no connection
+  bool cancelled = false;            // the download's cancel flag stopped the read
   bool Complete() const { return quartersRead == kRackQuarters; }
 };
 

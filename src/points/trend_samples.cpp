@@ -57,8 +57,8 @@ std::vector<TrendSample> TrendSamples::Window(int point, double from, double to,
   const std::deque<TrendSample>& list = Of(point);
   const auto byTime = [](const TrendSample& s, double t) { return s.t < t; };
   const auto first = std::lower_bound(list.begin(), list.end(), from, byTime);
-  const auto last = std::upper_bound(list.begin(), list.end(), to,
-                                     [](double t, const TrendSample& s) { return t < s.t; });
+  const auto last =
+      std::upper_bound(list.begin(), list.end(), to, [](double t, const TrendSample& s) { return t < s.t; });
   const auto count = static_cast<std::size_t>(std::distance(first, last));
   std::vector<TrendSample> out;
   if (count == 0) return out;
@@ -90,7 +90,8 @@ std::vector<TrendSample> TrendSamples::Window(int point, double from, double to,
 }
 
 std::string TrendCsv(const TrendSamples& samples, const std::vector<int>& points,
-                     const std::function<std::string(int)>& name, const std::function<std::string(double)>& time) {
+                     const std::function<std::string(int)>& name,
+                     const std::function<std::string(double)>& time) {
   std::vector<std::tuple<double, int, float>> rows;
   for (int p : points)
     for (const TrendSample& s : samples.Of(p)) rows.emplace_back(s.t, p, s.value);
@@ -99,8 +100,8 @@ std::string TrendCsv(const TrendSamples& samples, const std::vector<int>& points
   });
   std::string out = "point,name,time,value\n";
   for (const auto& [t, p, v] : rows) {
-    out += std::to_string(p) + "," + CsvField(name ? name(p) : std::string()) + "," + CsvField(time(t)) + "," +
-           Shortest(v) + "\n";
+    out += std::to_string(p) + "," + CsvField(name ? name(p) : std::string()) + "," + CsvField(time(t)) +
+           "," + Shortest(v) + "\n";
   }
   return out;
 }

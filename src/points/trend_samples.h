@@ -46,6 +46,7 @@ class TrendSamples {
 // order (points in ascending order within one time). `name` gives a point's name ("" when unnamed),
 // `time` formats a sample's time. Fields holding a comma, a quote or a line break are quoted.
 std::string TrendCsv(const TrendSamples& samples, const std::vector<int>& points,
-                     const std::function<std::string(int)>& name, const std::function<std::string(double)>& time);
+                     const std::function<std::string(int)>& name,
+                     const std::function<std::string(double)>& time);
 
 }  // namespace kestrio::points

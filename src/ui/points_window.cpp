@@ -47,7 +47,8 @@ QLineEdit* MakeBox(QWidget* parent, const QString& name, int index, int width) {
 
 // One of the two frames of point boxes: rows of four, the first point's number on the left of each
 // row and the last point's on the right.
-QGridLayout* PointGrid(QGroupBox* frame, std::array<QLineEdit*, kPoints>& boxes, const char* name, int width) {
+QGridLayout* PointGrid(QGroupBox* frame, std::array<QLineEdit*, kPoints>& boxes, const char* name,
+                       int width) {
   auto* grid = new QGridLayout();
   grid->setHorizontalSpacing(4);
   grid->setVerticalSpacing(2);
@@ -83,7 +84,8 @@ FrmConfigure::FrmConfigure(WindowContext& context, bool configureMode, QWidget* 
     return dialog.Value();
   };
   gainOffset_ = [this](int point) {
-    FrmAnalogGainOffset dialog(context_.Engine(), point, txtPoint[static_cast<std::size_t>(point)]->text(), this);
+    FrmAnalogGainOffset dialog(context_.Engine(), point, txtPoint[static_cast<std::size_t>(point)]->text(),
+                               this);
     dialog.exec();
   };
 
@@ -204,7 +206,8 @@ void FrmConfigure::Load() {
 }
 
 void FrmConfigure::ShowPointModTypes() {
-  const points::RackView view = points::DescribeRack(context_.ModuleTables(), context_.Rack(), configureMode_);
+  const points::RackView view =
+      points::DescribeRack(context_.ModuleTables(), context_.Rack(), configureMode_);
   analogPointsPresent_ = view.AnalogPointsPresent;
   for (int m = 0; m < kSlots; ++m) {
     for (int k = 0; k < kPointsPerSlot; ++k) {
@@ -233,9 +236,13 @@ void FrmConfigure::SetWidened(int slot, bool wide) {
 }
 
 void FrmConfigure::UpdateButtons() {
-  btnRead->setEnabled(!scanning_);
+  // Called on every change of the engine's busy state: setting a state a control already has costs
+  // nothing, so scanning at 1 ms does not repaint the buttons.
+  const bool busy = context_.Engine().Busy();
+  btnRead->setEnabled(!scanning_ && !busy);
   btnScanTime->setEnabled(!scanning_);
   btnAuto->setText(scanning_ ? t::kManualButton : t::kAutoButton);
+  if (configureMode_) btnReadPointConfigs->setEnabled(!busy);
 }
 
 void FrmConfigure::ToggleScanning() {
@@ -248,11 +255,16 @@ void FrmConfigure::ToggleScanning() {
   UpdateButtons();
 }
 
-void FrmConfigure::btnRead_Click() { guard_->Run([this] { DoScan(); }); }
+void FrmConfigure::btnRead_Click() { ScanJob(); }
 
 void FrmConfigure::tmrAutoScanner_Timer() {
   // A tick that finds a job of this window (or a transaction of another) still running is skipped.
+  ScanJob();
+}
+
+void FrmConfigure::ScanJob() {
   guard_->Run([this] { DoScan(); });
+  // A click that came while the scan waited for the brain is carried out now, in its own turn.
   if (pendingClick_ && !guard_->Running()) {
     const int point = *std::exchange(pendingClick_, std::nullopt);
     QTimer::singleShot(0, this, [this, point] { txtPoint_Click(point); });
@@ -266,7 +278,8 @@ void FrmConfigure::DoScan() {
   if (r.analog.decoded && r.analog.shown != 0) {
     const double now = NowSeconds();
     for (int p = 0; p < kPoints; ++p) {
-      if (r.analog.shown & (std::uint64_t{1} << p)) trend_.Add(p, now, r.analog.values[static_cast<std::size_t>(p)]);
+      if (r.analog.shown & (std::uint64_t{1} << p))
+        trend_.Add(p, now, r.analog.values[static_cast<std::size_t>(p)]);
     }
     if (trendWindow_) trendWindow_->SamplesAdded();
   }
@@ -310,10 +323,10 @@ void FrmConfigure::RunClick(int point) {
   const points::PointDialogs dialogs{
       [this, point](const std::string& range) { return analogEntry_(point, range); },
       [this](int p) { gainOffset_(p); }};
-  const points::ClickResult r =
-      points::ClickPoint(context_.Engine(),
-                         {context_.ModuleTables(), context_.Rack(), context_.PointValueTexts(), context_.PointScaling()},
-                         point, dialogs);
+  const points::ClickResult r = points::ClickPoint(
+      context_.Engine(),
+      {context_.ModuleTables(), context_.Rack(), context_.PointValueTexts(), context_.PointScaling()}, point,
+      dialogs);
   if (r.textChanged) ShowValue(point);
 }
 
@@ -336,8 +349,9 @@ void FrmConfigure::txtPointConfigType_Click(int point) {
   const QPoint at = box->mapTo(framePointConfigs, QPoint(0, 0));
   const int rowHeight = lstPointConfigTypes->sizeHintForRow(0);
   const int width = std::max(box->width(), lstPointConfigTypes->sizeHintForColumn(0) + 12);
-  lstPointConfigTypes->setGeometry(at.x(), at.y(), width,
-                                   rowHeight * lstPointConfigTypes->count() + 2 * lstPointConfigTypes->frameWidth());
+  lstPointConfigTypes->setGeometry(
+      at.x(), at.y(), width,
+      rowHeight * lstPointConfigTypes->count() + 2 * lstPointConfigTypes->frameWidth());
   lstPointConfigTypes->show();
   lstPointConfigTypes->raise();
 }
@@ -350,7 +364,8 @@ void FrmConfigure::lstPointConfigTypes_Click(int row) {
   lstPointConfigTypes->hide();
   txtPointConfigType[static_cast<std::size_t>(point)]->setText(item->text());
   const bool ran = guard_->Run([this, point, code] {
-    const points::TypeChange change = points::ChangePointType(context_.Engine(), context_.Rack(), point, code);
+    const points::TypeChange change =
+        points::ChangePointType(context_.Engine(), context_.Rack(), point, code);
     // After a failure the rack holds what the brain has (read back): the boxes show that.
     for (int p : change.points) {
       txtPointConfigType[static_cast<std::size_t>(p)]->setText(QString::fromStdString(
@@ -374,7 +389,8 @@ std::vector<int> FrmConfigure::TrendPoints() const {
 
 void FrmConfigure::btnTrend_Click() {
   if (!trendWindow_) {
-    trendWindow_ = new FrmTrend(trend_, context_.Ui(), [this](int p) { return context_.PointName(p); }, this);
+    trendWindow_ = new FrmTrend(
+        trend_, context_.Ui(), [this](int p) { return context_.PointName(p); }, this);
     trendWindow_->SetPoints(TrendPoints());
   }
   trendWindow_->show();

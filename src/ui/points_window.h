@@ -84,6 +84,7 @@ class FrmConfigure : public QWidget {
 
  private:
   void BuildWidgets();
+  void ScanJob();
   void DoScan();
   void RunClick(int point);
   void ShowValue(int point);

@@ -10,13 +10,13 @@
 #include <QLineSeries>
 #include <QListWidget>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTimer>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 #include <algorithm>
 #include <limits>
 
+#include "memmap/atomic_file.h"
 #include "protocol/prompter.h"
 
 namespace kestrio::ui {
@@ -90,19 +90,22 @@ FrmTrend::FrmTrend(const points::TrendSamples& samples, Prompter& ui, std::funct
   connect(btnExport, &QPushButton::clicked, this, &FrmTrend::btnExport_Click);
 
   chooseFile_ = [this] {
-    return QFileDialog::getSaveFileName(this, "Export Trend", "trend.csv", "CSV files (*.csv);;All files (*)");
+    return QFileDialog::getSaveFileName(this, "Export Trend", "trend.csv",
+                                        "CSV files (*.csv);;All files (*)");
   };
 }
 
 QString FrmTrend::Label(int point) const {
   const std::string name = name_ ? name_(point) : std::string();
-  return name.empty() ? QString::number(point) : QString("%1  %2").arg(point).arg(QString::fromStdString(name));
+  return name.empty() ? QString::number(point)
+                      : QString("%1  %2").arg(point).arg(QString::fromStdString(name));
 }
 
 void FrmTrend::SetPoints(const std::vector<int>& points) {
   const std::vector<int> chosen = ChosenPoints();
   std::vector<int> offered;
-  for (int row = 0; row < lstPoints->count(); ++row) offered.push_back(lstPoints->item(row)->data(Qt::UserRole).toInt());
+  for (int row = 0; row < lstPoints->count(); ++row)
+    offered.push_back(lstPoints->item(row)->data(Qt::UserRole).toInt());
   const QSignalBlocker block(lstPoints);
   lstPoints->clear();
   for (int p : points) {
@@ -172,19 +175,15 @@ int FrmTrend::Redraw() {
 }
 
 bool FrmTrend::ExportCsv(const QString& path) {
-  const std::string csv = points::TrendCsv(
-      samples_, ChosenPoints(), name_, [](double t) {
-        return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(t * 1000.0 + 0.5))
-            .toString(Qt::ISODateWithMs)
-            .toStdString();
-      });
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly) ||
-      file.write(csv.data(), static_cast<qint64>(csv.size())) != static_cast<qint64>(csv.size()) || !file.commit()) {
-    ui_.Message("The trend could not be saved to " + path.toStdString() + ": " + file.errorString().toStdString());
-    return false;
-  }
-  return true;
+  const std::string csv = points::TrendCsv(samples_, ChosenPoints(), name_, [](double t) {
+    return QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(t * 1000.0 + 0.5))
+        .toString(Qt::ISODateWithMs)
+        .toStdString();
+  });
+  std::string error;
+  if (AtomicSave(path.toStdString(), csv, error)) return true;
+  ui_.Message(error);
+  return false;
 }
 
 void FrmTrend::btnExport_Click() {

@@ -45,7 +45,8 @@ class FrmTrend : public QWidget {
   int WindowSeconds() const;
   // Redraws now (the refresh timer does this while visible); the number of plotted series.
   int Redraw();
-  // Writes the chosen points' samples to `path` (atomically); false after saying why.
+  // Writes the chosen points' samples to `path` (AtomicSave: the old file survives a failure); false
+  // after saying why.
   bool ExportCsv(const QString& path);
 
   using FileChooser = std::function<QString()>;

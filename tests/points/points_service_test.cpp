@@ -32,9 +32,7 @@ class PointsServiceTest : public test::SimSession {
   }
   RackTypes& rack() { return session_->Rack(); }
   PointTexts& texts() { return session_->PointValueTexts(); }
-  PointsState State() {
-    return {session_->ModuleTables(), rack(), texts(), session_->PointScaling()};
-  }
+  PointsState State() { return {session_->ModuleTables(), rack(), texts(), session_->PointScaling()}; }
   template <class F>
   auto Brain(F f) {
     return sim_->WithBrain(f);
@@ -46,7 +44,9 @@ class PointsServiceTest : public test::SimSession {
     return at == std::string::npos || at < 32 ? "" : log.substr(at - 32, 32);
   }
   // Packets of a kind sent since the log was last cleared.
-  int Sent(const char* kind) const { return static_cast<int>(Count(LogText(), std::string("Sending ") + kind)); }
+  int Sent(const char* kind) const {
+    return static_cast<int>(Count(LogText(), std::string("Sending ") + kind));
+  }
 };
 
 TEST_F(PointsServiceTest, RackReadStopsAtAQuarterWithoutReplyAndKeepsTheLaterQuarters) {
@@ -78,7 +78,7 @@ TEST_F(PointsServiceTest, RackReadStopsAtAQuarterWithoutReplyAndKeepsTheLaterQua
 
 TEST_F(PointsServiceTest, ScalingTextsCarryTheLeadingBlankOfNonNegativeValues) {
   PointScalingTable& scaling = session_->PointScaling();
-  ASSERT_TRUE(ReadPointScaling(engine(), 8, scaling));  // -10 to 10 V
+  ASSERT_TRUE(ReadPointScaling(engine(), 8, scaling));   // -10 to 10 V
   ASSERT_TRUE(ReadPointScaling(engine(), 12, scaling));  // 0 to 10 V output
   EXPECT_EQ(scaling[8], (std::pair<std::string, std::string>{"-10", " 10"}));
   EXPECT_EQ(scaling[12], (std::pair<std::string, std::string>{" 0", " 10"}));
@@ -92,10 +92,14 @@ TEST_F(PointsServiceTest, DigitalOutputToggledOnThenOffAndAFailedToggleRestoresT
   ASSERT_EQ(texts()[4], text::kOff);
   const PointDialogs none;
   EXPECT_TRUE(ClickPoint(engine(), State(), 4, none).wrote);
-  EXPECT_EQ(LastMasks(), "0000000000000010" "0000000000000000");
+  EXPECT_EQ(LastMasks(),
+            "0000000000000010"
+            "0000000000000000");
   EXPECT_EQ(Brain([](sim::Brain& b) { return b.DigitalOutputs(); }), 0x10u);
   EXPECT_TRUE(ClickPoint(engine(), State(), 4, none).wrote);
-  EXPECT_EQ(LastMasks(), "0000000000000000" "0000000000000010");
+  EXPECT_EQ(LastMasks(),
+            "0000000000000000"
+            "0000000000000010");
   EXPECT_EQ(Brain([](sim::Brain& b) { return b.DigitalOutputs(); }), 0u);
   EXPECT_TRUE(prompter_.log.empty());
 
@@ -123,7 +127,8 @@ TEST_F(PointsServiceTest, AnalogOutputWritesTheTypedNumberAtPositionZeroAndRefus
   EXPECT_EQ(ranges, Strings{"Enter Desired Value: Within range:\n 0 to  10"});
   EXPECT_EQ(texts()[12], " 7.25");
   Bytes written;
-  ASSERT_TRUE(Brain([&](sim::Brain& b) { return b.Peek(memory_map::kAnalogOutputs.base + 64 * 12, 4, written); }));
+  ASSERT_TRUE(
+      Brain([&](sim::Brain& b) { return b.Peek(memory_map::kAnalogOutputs.base + 64 * 12, 4, written); }));
   EXPECT_EQ(BytesToHex(written), "40E80000");
   ASSERT_TRUE(Scan(engine(), rack(), texts()).ok);
   EXPECT_EQ(texts()[12], "7.25");

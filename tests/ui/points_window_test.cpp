@@ -26,8 +26,9 @@ class PointsWindowTest : public test::ToolWindowTest {
   // The default rack plus, in slot 10, an analog module whose code the module file lists no name for.
   void SetUp() override {
     ToolWindowTest::SetUp();
-    std::ofstream(Path("rack.txt")) << "slot 0 din\nslot 1 dout\nslot 2 ain 16 64:-10:10\nslot 3 aout 24 80:0:10\n"
-                                       "slot 8 ain 99 64:-10:10\nslot 10 ain 20 64:-10:10\n";
+    std::ofstream(Path("rack.txt"))
+        << "slot 0 din\nslot 1 dout\nslot 2 ain 16 64:-10:10\nslot 3 aout 24 80:0:10\n"
+           "slot 8 ain 99 64:-10:10\nslot 10 ain 20 64:-10:10\n";
     ASSERT_TRUE(StartSim({.rackFile = Path("rack.txt")})) << sim_->Error();
     Open();
     std::string fatal;
@@ -39,7 +40,9 @@ class PointsWindowTest : public test::ToolWindowTest {
     return window_->Windows().PointsWindow();
   }
   std::string Text(QLineEdit* box) const { return box->text().toStdString(); }
-  std::uint64_t Outputs() { return sim_->WithBrain([](sim::Brain& b) { return b.DigitalOutputs(); }); }
+  std::uint64_t Outputs() {
+    return sim_->WithBrain([](sim::Brain& b) { return b.DigitalOutputs(); });
+  }
 };
 
 TEST_F(PointsWindowTest, ValuesModeShowsEachKindOfSlotScansAndTogglesAnOutputOnAClick) {
