@@ -97,7 +97,8 @@ FrmConfigure::FrmConfigure(WindowContext& context, bool configureMode, QWidget* 
   UpdateButtons();
 }
 
-FrmConfigure::~FrmConfigure() = default;
+// The trend reads this window's samples: it goes first.
+FrmConfigure::~FrmConfigure() { delete trendWindow_; }
 
 FrmTrend* FrmConfigure::TrendWindow() const { return trendWindow_; }
 
