@@ -151,6 +151,8 @@ int FrmTrend::Redraw() {
     const std::vector<points::TrendSample> window = samples_.Window(p, from, now, kMaxPlotted);
     auto* series = new QLineSeries(chart_);
     series->setName(Label(p));
+    // A point keeps its colour from one redraw to the next, and neighbours differ.
+    series->setColor(QColor::fromHsv((p * 47) % 360, 200, 200));
     QList<QPointF> xy;
     xy.reserve(static_cast<qsizetype>(window.size()));
     for (const points::TrendSample& s : window) {
