@@ -17,6 +17,7 @@
 #include "core/session.h"
 #include "memmap/eeprom_image.h"
 #include "memmap/memmap_service.h"
+#include "points/points_service.h"
 #include "protocol/hex.h"
 #include "protocol/packet.h"
 #include "raw_client.h"
@@ -341,6 +342,15 @@ class Bench {
            transfer::BrainReader reader(rec, {session_->Configuration(), session_->DownloadCancelled(),
                                               session_->LoadedConfiguration()});
            return reader.Run({}).ok() && session_->Configuration().timers[63].outputState != config::NO_STATE;
+        {"rack_read_1000_scans", "rack read (4 blocks of 1024 bytes) + 1000 scans (256 + 8 bytes each)",
+         [&rec] {
+           // As the points window in values mode: the rack once, then the scans with their texts.
+           points::RackTypes rack;
+           points::PointTexts texts;
+           if (!points::ReadRackPointTypes(rec, rack).Complete()) return false;
+           for (int i = 0; i < 1000; ++i)
+             if (!points::Scan(rec, rack, texts).ok) return false;
+           return true;
          }},
     };
     for (const Job& job : jobs) {

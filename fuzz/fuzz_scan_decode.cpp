@@ -117,12 +117,12 @@ void CheckView(const points::RackTypes& rack, bool configureMode) {
   const points::RackView view = points::DescribeRack(Tables(), rack, configureMode);
   for (int m = 0; m < points::kSlots; ++m) {
     const std::int32_t code = rack.RackModuleTypes[m];
-    const std::string& shown = view.slots[m].text;
-    KESTRIO_FUZZ_CHECK(view.slots[m].unknownModule == !Tables().ModuleName(code).has_value());
+    const std::string& shown = view.slotViews[m].text;
+    KESTRIO_FUZZ_CHECK(view.slotViews[m].unknownModule == !Tables().ModuleName(code).has_value());
     if (code == 0 && !configureMode) {
       // "Digital: " and four marks of 4, 4 or 5, 4 or 5, and 3 characters.
       KESTRIO_FUZZ_CHECK(shown.rfind(text::kDigitalSlot, 0) == 0 && shown.size() >= 24 && shown.size() <= 26);
-    } else if (view.slots[m].unknownModule) {
+    } else if (view.slotViews[m].unknownModule) {
       KESTRIO_FUZZ_CHECK(shown == text::kUnknownModule + kestrio::NumberText(code));
     } else {
       KESTRIO_FUZZ_CHECK(!shown.empty());

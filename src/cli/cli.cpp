@@ -68,6 +68,8 @@ CommandResult Dispatch(CliRun& run, const std::string& eepromText, OptionsJob& o
       return RunConfigUpload(run, configFile);
     case CliCommand::ConfigDiff:
       return RunConfigDiff(run, configFile);
+    case CliCommand::Points:
+      return RunPoints(run);
     case CliCommand::Decode:
     case CliCommand::ConfigShow:
     case CliCommand::ConfigSave:

@@ -60,6 +60,11 @@ constexpr CommandHelp kCommands[] = {
      "                                  download cannot give back is not a difference: set names, message\n"
      "                                  names, \"Disabled\" against an empty status, 0.00 against 0\n"
      "                                  (progress of upload and download on stderr when it is a terminal)\n"},
+    {"points",
+     "  points [--watch MS [--count N]] the rack as the points window shows it: \"slot N: TEXT\", then\n"
+     "                                  \"point P: TYPE: VALUE\" per point; --watch rescans every MS\n"
+     "                                  milliseconds and prints each change with its time (--count N\n"
+     "                                  stops after N rescans; otherwise Ctrl-C ends it)\n"},
 };
 
 constexpr char kHead[] =
@@ -135,6 +140,7 @@ std::string CheckOperands(CliArgs& a, const std::vector<std::string>& ops) {
   };
   switch (a.command) {
     case CliCommand::Status:
+    case CliCommand::Points:
       return count(0, 0);
     case CliCommand::Read: {
       if (auto e = count(1, 2); !e.empty()) return e;
@@ -244,6 +250,7 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
   CliArgs& a = r.args;
   std::vector<std::string> words;
   bool maxBytesGiven = false;
+  bool countGiven = false;
   auto fail = [&r](const std::string& error, const std::string& usage) {
     r.error = error;
     r.usage = usage;
@@ -272,7 +279,8 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
       inlineValue = arg.substr(eq + 1);
     }
     const bool takesValue = name == "--host" || name == "--timeout" || name == "--log" ||
-                            name == "--max-bytes" || name == "--set" || name == "--only";
+                            name == "--max-bytes" || name == "--set" || name == "--only" || name == "--watch" ||
+                            name == "--count";
     const bool isFlag = name == "--yes" || name == "--json" || name == "--stats" || name == "--timers-first";
     if (!takesValue && !isFlag) return fail("unknown option " + name, UsageHint());
     if (isFlag) {
@@ -300,6 +308,19 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
     } else if (name == "--log") {
       if (value.empty()) return fail("--log needs a file name", UsageHint());
       a.logFile = value;
+    } else if (name == "--watch" || name == "--count") {
+      const auto n = WholeNumber(value, name == "--watch" ? 1 : 0, name == "--watch" ? 3600000 : 999999999);
+      if (!n) {
+        return fail(name == "--watch" ? "--watch: '" + value + "' is not a number of milliseconds from 1 to 3600000"
+                                      : "--count: '" + value + "' is not a number of scans",
+                    UsageHint());
+      }
+      if (name == "--watch") {
+        a.watchMs = static_cast<int>(*n);
+      } else {
+        a.watchCount = *n;
+        countGiven = true;
+      }
     } else if (name == "--timeout") {
       const auto n = WholeNumber(value, 1, 3000);
       if (!n)
@@ -324,6 +345,7 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
       {"status", CliCommand::Status},   {"read", CliCommand::Read}, {"write", CliCommand::Write},
       {"command", CliCommand::Command}, {"send", CliCommand::Send}, {"decode", CliCommand::Decode},
       {"options", CliCommand::Options},
+      {"points", CliCommand::Points},
   };
   if (const auto it = kWords.find(word); it != kWords.end()) {
     a.command = it->second;
@@ -371,6 +393,9 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
     return fail("--only does not apply to " + a.name, CommandUsage(word));
   if (a.timersFirst && a.command != CliCommand::ConfigUpload)
     return fail("--timers-first does not apply to " + a.name, CommandUsage(word));
+  if ((a.watchMs || countGiven) && a.command != CliCommand::Points)
+    return fail(std::string(a.watchMs ? "--watch" : "--count") + " does not apply to " + word, CommandUsage(word));
+  if (countGiven && !a.watchMs) return fail("--count needs --watch MS", CommandUsage(word));
   if (std::string e = CheckOperands(a, ops); !e.empty()) return fail(a.name + ": " + e, CommandUsage(word));
   return r;
 }

@@ -24,7 +24,8 @@ enum class CliCommand {
   ConfigSave,
   ConfigDownload,
   ConfigUpload,
-  ConfigDiff
+  ConfigDiff,
+  Points
 };
 
 inline constexpr long kDefaultMaxBytes = 1000;
@@ -61,6 +62,8 @@ struct CliArgs {
   // config download / upload: the categories of --only (checked), and the upload's --timers-first.
   std::optional<std::string> only;
   bool timersFirst = false;
+  std::optional<int> watchMs;  // points --watch MS: rescan every MS milliseconds (1 to 3600000)
+  long watchCount = 0;         // points --count N: stop after N rescans (0: until interrupted)
 };
 
 struct ParsedArgs {

@@ -35,6 +35,8 @@ CommandResult RunWrite(CliRun& run);
 CommandResult RunCommand(CliRun& run);
 CommandResult RunSend(CliRun& run);
 CommandResult RunEepromRead(CliRun& run);
+// points (cli_points.cpp): loads the module/point file, reads the rack, scans, prints; --watch rescans.
+CommandResult RunPoints(CliRun& run);
 // `text` is the data file's content, already loaded and checked by LoadEepromFile.
 CommandResult RunEepromStore(CliRun& run, const std::string& text);
 

@@ -75,7 +75,7 @@ class Session {
   // texts of analog points ("from", "to").
   points::RackTypes& Rack() { return rack_; }
   points::PointTexts& PointValueTexts() { return pointValues_; }
-  std::array<std::pair<std::string, std::string>, points::kPoints>& PointScaling() { return scaling_; }
+  points::PointScalingTable& PointScaling() { return scaling_; }
 
   // The event/reaction configuration, and the flag a running download tests before each record.
   config::StateGlobals& Configuration() { return configuration_; }
@@ -100,7 +100,7 @@ class Session {
   points::ModulePointTables moduleTables_;
   points::RackTypes rack_;
   points::PointTexts pointValues_;
-  std::array<std::pair<std::string, std::string>, points::kPoints> scaling_;
+  points::PointScalingTable scaling_;
   config::StateGlobals configuration_;
   bool downloadCancelled_ = false;
   transfer::LoadedItems loadedConfiguration_;

@@ -43,6 +43,7 @@ ScanUpdate DecodeAnalogScan(const PayloadReader& block, const RackTypes& rack, P
     update.written |= Bit(p);
     if (std::isfinite(value)) {
       next[static_cast<std::size_t>(p)] = FormatAnalogValue(value);
+      update.values[static_cast<std::size_t>(p)] = value;
       update.shown |= Bit(p);
     } else {
       next[static_cast<std::size_t>(p)] = text::kNan;

@@ -2,6 +2,7 @@
 // One scan of the points window without the window: the two block reads, the check that a reply
 // belongs to its request, and the decoding of the analog values (64 big-endian IEEE-754 singles)
 // and the digital states (one big-endian 64-bit value, bit p = point p) into point texts.
+#include <array>
 #include <cstdint>
 #include <string_view>
 
@@ -21,6 +22,8 @@ struct ScanUpdate {
   bool decoded = false;  // false: the data was short or not hex, and nothing changed
   std::uint64_t written = 0;
   std::uint64_t shown = 0;
+  // The analog scan's numbers (points in `shown`), so a trend plots what was read, not its text.
+  std::array<float, kPoints> values{};
 };
 
 // The analog values of the points in slots whose module type code is not 0: each becomes its

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "protocol/memory_map.h"
@@ -46,6 +47,9 @@ struct RackTypes {
 
 // The last displayed value of each point ("  ON  ", "  OFF  ", a number or "NAN").
 using PointTexts = std::array<std::string, kPoints>;
+
+// The scale texts of each analog point, ScaleFrom (first) and ScaleTo (second); empty until read.
+using PointScalingTable = std::array<std::pair<std::string, std::string>, kPoints>;
 
 // A block read: twelve address digits and the four-digit data length.
 struct BlockRead {

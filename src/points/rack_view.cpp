@@ -9,7 +9,7 @@ namespace kestrio::points {
 RackView DescribeRack(const ModulePointTables& tables, const RackTypes& rack, bool configureMode) {
   RackView view;
   for (int m = 0; m < kSlots; ++m) {
-    SlotView& slot = view.slots[static_cast<std::size_t>(m)];
+    SlotView& slot = view.slotViews[static_cast<std::size_t>(m)];
     std::array<std::int32_t, kPointsPerSlot> types{};
     for (int k = 0; k < kPointsPerSlot; ++k) {
       const int p = kPointsPerSlot * m + k;

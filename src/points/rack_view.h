@@ -17,7 +17,7 @@ struct SlotView {
 };
 
 struct RackView {
-  std::array<SlotView, kSlots> slots;
+  std::array<SlotView, kSlots> slotViews;  // not "slots": Qt front ends include this
   std::array<std::string, kPoints> configTexts;
   bool AnalogPointsPresent = false;  // some slot reports a module type code other than 0
 };

@@ -188,8 +188,8 @@ std::vector<RecordField> MessageFields(const StateGlobals& tables, int message) 
       Reserved(),
       Field("Serial Status", m.serialStatus, Encoding::Enable),
       Field("Serial PortMask", m.serialPortMask, Encoding::PortMask),
-      // The brain's text field holds 128 bytes: 127 of text and the zero byte.
-      Field("Message Text", m.messageText, Encoding::String, 128),
+      // At most 126 bytes of text and the zero byte, as the brain's firmware reads the field.
+      Field("Message Text", m.messageText, Encoding::String, 127),
   };
 }
 

@@ -24,6 +24,9 @@ std::string UploadEndMessage(const UploadReport& report) {
     parts = Counted(report.refused, " record was refused and not sent", " records were refused and not sent");
   if (report.failedWrites > 0)
     parts += (parts.empty() ? "" : "; ") + Counted(report.failedWrites, " write failed", " writes failed");
+  if (report.notSent > 0)
+    parts += (parts.empty() ? "" : "; ") +
+             Counted(report.notSent, " write was not sent", " writes were not sent") + ": the connection was lost";
   return text::kUploadFinished + parts + ".";
 }
 
@@ -34,7 +37,8 @@ UploadReport UploadConfiguration(Engine& engine, const config::StateGlobals& tab
   const int total = static_cast<int>(plan.size()) + 1;
   UploadReport report;
   int done = 0;
-  for (const PlannedWrite& w : plan) {
+  for (std::size_t i = 0; i < plan.size(); ++i) {
+    const PlannedWrite& w = plan[i];
     if (!w.refusal.empty()) {
       engine.Ui().Message(w.refusal);
       ++report.refused;
@@ -48,11 +52,16 @@ UploadReport UploadConfiguration(Engine& engine, const config::StateGlobals& tab
       } else {
         ++report.failedWrites;
         if (w.index >= 0 && !w.clears) loaded.Set(w.kind, w.index, true);
+        // Without a connection every later write would fail the same way, each with its messages.
+        if (!engine.IsConnected()) {
+          report.notSent = static_cast<int>(plan.size() - i);  // the rest and the store command
+          break;
+        }
       }
     }
     if (progress) progress(++done, total);
   }
-  if (!JudgeReply(SendCommandQuadlet(engine, DeviceCommand::StoreToEeprom), engine.Ui()))
+  if (report.notSent == 0 && !JudgeReply(SendCommandQuadlet(engine, DeviceCommand::StoreToEeprom), engine.Ui()))
     ++report.failedWrites;
   if (progress) progress(total, total);
   engine.Ui().Message(UploadEndMessage(report));

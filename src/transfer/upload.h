@@ -15,7 +15,8 @@ struct UploadReport {
   int written = 0;       // records (and the priority block) the brain acknowledged
   int refused = 0;       // records not sent: a field could not be encoded (each was reported)
   int failedWrites = 0;  // writes, the store command included, that got no acknowledgement
-  bool ok() const { return refused == 0 && failedWrites == 0; }
+  int notSent = 0;       // writes left out because the connection was gone (the store command too)
+  bool ok() const { return refused == 0 && failedWrites == 0 && notSent == 0; }
 };
 
 // Called after each write with the writes done and the writes planned (the store command included).

@@ -19,6 +19,10 @@
 #include "config/config_file.h"
 #include "config/names.h"
 #include "memmap/atomic_file.h"
+#include "transfer/loaded_items.h"
+#include "transfer/upload.h"
+#include "ui/brain_progress_window.h"
+#include "ui/job_guard.h"
 #include "ui/navigator.h"
 #include "ui/window_context.h"
 
@@ -58,7 +62,8 @@ QCheckBox* CheckBox(const char* caption, const char* name, QWidget* parent) {
 
 }  // namespace
 
-FrmStateMain::FrmStateMain(WindowContext& context, QWidget* parent) : QDialog(parent), context_(context) {
+FrmStateMain::FrmStateMain(WindowContext& context, QWidget* parent)
+    : QDialog(parent), context_(context), guard_(new JobGuard(this, context.Engine())) {
   setObjectName("frmStateMain");
   setWindowTitle(config::kConfigWindowCaption);
   setModal(true);
@@ -151,12 +156,10 @@ void FrmStateMain::BuildWidgets() {
 void FrmStateMain::BuildMenus() {
   mnuFile = menuBar->addMenu(config::kFileMenu);
   mnuImportFile = mnuFile->addAction(config::kImportFromFile, this, &FrmStateMain::mnuImportFile_Click);
-  mnuImportBrain = mnuFile->addAction(config::kImportFromBrain);
+  mnuImportBrain = mnuFile->addAction(config::kImportFromBrain, this, &FrmStateMain::mnuImportBrain_Click);
   mnuSaveFile = mnuFile->addAction(config::kSaveToFile, this, &FrmStateMain::mnuSaveFile_Click);
-  mnuSaveBrain = mnuFile->addAction(config::kSaveToBrain);
+  mnuSaveBrain = mnuFile->addAction(config::kSaveToBrain, this, &FrmStateMain::mnuSaveBrain_Click);
   // The transfer to and from the brain enables these when it connects them.
-  mnuImportBrain->setEnabled(false);
-  mnuSaveBrain->setEnabled(false);
 
   mnuView = menuBar->addMenu(config::kViewMenu);
   for (const config::ViewMenuEntry& entry : config::kViewMenuEntries) {
@@ -301,11 +304,35 @@ void FrmStateMain::mnuImportFile_Click() {
   state_.fileName = path.toStdString();
   state_.currentOption = static_cast<int>(CurrentView());
   flxSummaries->hide();
-  if (config::ImportConfigurationFile(context_.Configuration(), state_.fileName, context_.Ui()))
+  if (config::ImportConfigurationFile(context_.Configuration(), state_.fileName, context_.Ui())) {
     state_.savedToFile = true;
+    // What the file holds is what a later upload must clear if the operator deletes it.
+    transfer::NoteLoaded(context_.LoadedConfiguration(), context_.Configuration());
+  }
   flxSummaries->show();
   SetView(static_cast<View>(std::max(state_.currentOption, 0)));
   Refresh();
+}
+
+void FrmStateMain::mnuImportBrain_Click() {
+  if (context_.Ui().Ask(config::kAskImportFromBrain) != Answer::Yes) return;
+  ImportFromBrain(context_, context_.DownloadTarget(), context_.RackReader(), this);
+  Refresh();
+}
+
+void FrmStateMain::mnuSaveBrain_Click() {
+  transfer::UploadSelection selection;
+  selection.names = chkName->isChecked();
+  selection.alarms = chkAlarm->isChecked();
+  selection.timers = chkTimer->isChecked();
+  selection.timersFirst = chkTimerSooner->isChecked();
+  selection.messages = chkMessage->isChecked();
+  selection.serialEvents = chkSerEvent->isChecked();
+  selection.digitalEvents = chkTransition->isChecked();
+  guard_->Run([&] {
+    transfer::UploadConfiguration(context_.Engine(), context_.Configuration(), selection,
+                                  context_.LoadedConfiguration());
+  });
 }
 
 bool FrmStateMain::SaveToFile() {

@@ -21,6 +21,7 @@ class QTableWidget;
 
 namespace kestrio::ui {
 
+class JobGuard;
 class WindowContext;
 
 class FrmStateMain : public QDialog {
@@ -54,6 +55,9 @@ class FrmStateMain : public QDialog {
   void cmdDelete_Click();
   void mnuImportFile_Click();
   void mnuSaveFile_Click() { SaveToFile(); }
+  // Im&port from Brain: after its question, the download window; Save to &Brain: the upload at once.
+  void mnuImportBrain_Click();
+  void mnuSaveBrain_Click();
 
  protected:
   // Close, Escape and the title bar's button all come here: the save question first.
@@ -73,6 +77,7 @@ class FrmStateMain : public QDialog {
   void OpenEditor(config::Editor editor, int item);
 
   WindowContext& context_;
+  JobGuard* guard_;
   config::ConfigWindowState state_;
   config::Summary summary_;  // what the grid shows, as stored (line breaks as CR)
   FileChooser chooseFile_;
@@ -81,9 +86,9 @@ class FrmStateMain : public QDialog {
   QMenuBar* menuBar = nullptr;
   QMenu* mnuFile = nullptr;
   QAction* mnuImportFile = nullptr;
-  QAction* mnuImportBrain = nullptr;  // wired by the transfer to and from the brain
+  QAction* mnuImportBrain = nullptr;
   QAction* mnuSaveFile = nullptr;
-  QAction* mnuSaveBrain = nullptr;  // wired by the transfer to and from the brain
+  QAction* mnuSaveBrain = nullptr;
   QMenu* mnuView = nullptr;
   QMenu* mnuHelp = nullptr;
   QComboBox* cmb = nullptr;

@@ -7,9 +7,12 @@
 #include "ui/manual_window.h"
 #include "ui/memory_map_window.h"
 #include "ui/option_page_window.h"
+#include "transfer/loaded_items.h"
+#include "ui/brain_progress_window.h"
 #include "ui/item_editors.h"
 #include "ui/name_window.h"
 #include "ui/packet_decoder_window.h"
+#include "ui/points_window.h"
 #include "ui/status_window.h"
 #include "ui/window_context.h"
 
@@ -57,12 +60,12 @@ void MainNavigator::OpenOptionPage(const QString& pageFile) {
 
 FrmSNMP* MainNavigator::OptionPageWindow() const { return optionPage_; }
 
-// The points and download windows plug in here when they exist.
-void MainNavigator::OpenPointsWindow(bool) {}
-void MainNavigator::ClosePointsWindow() {}
-
-// Until the download window exists, a connected operator goes straight to the configuration.
-void MainNavigator::OpenDownloadWindow() { OpenConfigurationWindow(); }
+// Connected, the configuration is read from the brain first; the configuration window follows a
+// download that ran (not one closed with Cancel before OK).
+void MainNavigator::OpenDownloadWindow() {
+  if (!ImportFromBrain(context_, context_.DownloadTarget(), context_.RackReader(), owner_)) return;
+  if (!configuration_ || !configuration_->isVisible()) OpenConfigurationWindow();
+}
 
 // One configuration window, kept between uses so the next save proposes the file last imported.
 void MainNavigator::OpenConfigurationWindow() {
@@ -71,7 +74,10 @@ void MainNavigator::OpenConfigurationWindow() {
   configuration_->exec();
 }
 
-void MainNavigator::ResetEventStates() { config::ResetDigitalEventsAndTimers(context_.Configuration()); }
+// What counts as loaded is reset with them: an event reset here is not one the operator deleted.
+void MainNavigator::ResetEventStates() {
+  transfer::ResetEventStates(context_.Configuration(), context_.LoadedConfiguration());
+}
 
 bool MainNavigator::OpenNameWindow(config::View view, int item, QWidget* parent) {
   FrmNameChange window(context_, view, item, parent);
@@ -102,10 +108,26 @@ void MainNavigator::OpenItemEditor(config::Editor editor, int item, QWidget* par
 }
 
 FrmStateMain* MainNavigator::ConfigurationWindow() const { return configuration_; }
+void MainNavigator::OpenPointsWindow(bool configureMode) {
+  // A window whose job still waits could not close: it stays, brought forward, and no second one opens.
+  if (points_ && points_->isVisible()) {
+    BringToFront(points_);
+    return;
+  }
+  points_ = new FrmConfigure(context_, configureMode, owner_);
+  BringToFront(points_);
+  points_->Load();
+}
+
+void MainNavigator::ClosePointsWindow() {
+  if (points_) points_->close();
+}
+
 
 FrmStatus* MainNavigator::StatusWindow() const { return status_; }
 FrmMemoryMap* MainNavigator::MemoryMapWindow() const { return memoryMap_; }
 FrmManual* MainNavigator::ManualWindow() const { return manual_; }
+FrmConfigure* MainNavigator::PointsWindow() const { return points_; }
 
 FrmPacketDecoder* MainNavigator::PacketDecoder() {
   if (!decoder_) decoder_ = new FrmPacketDecoder(owner_);
@@ -121,7 +143,7 @@ void MainNavigator::ShowTxRxTime(const QString& text) {
 void MainNavigator::CloseAll() {
   for (QWidget* w : {static_cast<QWidget*>(decoder_), static_cast<QWidget*>(status_),
                      static_cast<QWidget*>(memoryMap_), static_cast<QWidget*>(manual_),
-                     static_cast<QWidget*>(optionPage_)})
+                     static_cast<QWidget*>(optionPage_), static_cast<QWidget*>(points_)})
     if (w) w->close();
 }
 

@@ -15,6 +15,7 @@ enum class View;
 
 namespace kestrio::ui {
 
+class FrmConfigure;
 class FrmMemoryMap;
 class FrmManual;
 class FrmPacketDecoder;
@@ -82,6 +83,7 @@ class MainNavigator : public Navigator {
   FrmMemoryMap* MemoryMapWindow() const;
   FrmManual* ManualWindow() const;
   FrmSNMP* OptionPageWindow() const;
+  FrmConfigure* PointsWindow() const;
   FrmPacketDecoder* PacketDecoder();  // created on first use
   FrmStateMain* ConfigurationWindow() const;
 
@@ -92,6 +94,7 @@ class MainNavigator : public Navigator {
   QPointer<FrmStatus> status_;
   QPointer<FrmMemoryMap> memoryMap_;
   QPointer<FrmManual> manual_;
+  QPointer<FrmConfigure> points_;
   QPointer<FrmPacketDecoder> decoder_;
   QPointer<FrmSNMP> optionPage_;
   QPointer<FrmStateMain> configuration_;

@@ -74,6 +74,9 @@ TEST(CliArgs, UsageErrorsExitTwoWithTheReasonAndNoOutput) {
       {{"status"}, "no brain to talk to: give --host HOST[:PORT] or set KESTRIO_HOST"},
       {{"--host", "brain:99999", "status"}, "'brain:99999' is not HOST or HOST:PORT"},
       {{host, "--log", "/nonexistent-dir/x.log", "status"}, "Could not open the log file /nonexistent-dir/x.log"},
+      {{host, "--watch", "0", "points"}, "--watch: '0' is not a number of milliseconds from 1 to 3600000"},
+      {{host, "--watch", "100", "status"}, "--watch does not apply to status"},
+      {{host, "--count", "2", "points"}, "--count needs --watch MS"},
   };
   for (const auto& c : cases) {
     const Ran r = RunTool(c.args);

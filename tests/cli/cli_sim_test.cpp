@@ -146,6 +146,33 @@ TEST_F(CliSimTest, ATransactionWithoutReplyFailsWithTheProgramsMessages) {
               Not(HasSubstr("\"reply\"")));
 }
 
+TEST_F(CliSimTest, PointsPrintsTheRackAsTheWindowShowsItAndWatchPrintsChanges) {
+  const Ran r = RunTool({"points"});
+  EXPECT_EQ(r.exit, 0) << r.err;
+  EXPECT_THAT(r.out, StartsWith("slot 0: Digital: in | in | in | in\npoint 0: Digital Input: O"));
+  EXPECT_THAT(r.out, HasSubstr("\nslot 1: Digital: out|out|out|out\npoint 4: Digital Output: OFF\n"));
+  EXPECT_THAT(r.out, HasSubstr("\nslot 3: AO-1 Voltage Output\npoint 12: 0 to 10 V Output: .\n"
+                               "point 13: 0 to 10 V Output: .\npoint 14: : .\n"));
+  EXPECT_THAT(r.out, HasSubstr("\nslot 8: UNKNOWN: 99\n"));
+  EXPECT_EQ(Count(r.out, "\nslot "), 15u);
+  EXPECT_EQ(Count(r.out, "\npoint "), 64u);
+  EXPECT_THAT(r.err, StartsWith("Unknown Module: 8: Module ** 8 ** is not recognized"));
+
+  // The analog inputs move between scans; each change comes with its time.
+  const Ran watch = RunTool({"points", "--watch", "50", "--count", "2"});
+  EXPECT_EQ(watch.exit, 0) << watch.err;
+  EXPECT_THAT(watch.out, ::testing::ContainsRegex("\n20[0-9-]+T[0-9:.]+ point 8: -10 to 10 V Input: -?[0-9]*\\."));
+  const std::string json = RunTool({"--json", "points", "--watch", "50", "--count", "1"}).out;
+  EXPECT_EQ(Count(json, "\n"), 3u) << json;  // scan 0, scan 1, the run's own object
+  EXPECT_THAT(json, HasSubstr("\"scan\":1,\"changes\":[{\"point\":8,"));
+
+  // A rack read without reply fails with the window's words.
+  sim_->SetFaultPlan({.dropEvery = 3});
+  const Ran failed = RunTool({"--timeout", "1", "points"});
+  EXPECT_EQ(failed.exit, 1);
+  EXPECT_THAT(failed.err, HasSubstr("Point type read not successful, quarter:  1.\n"));
+}
+
 TEST_F(CliSimTest, HostComesFromTheEnvironmentUnlessGivenAndWithoutABrainExitsOne) {
   EXPECT_EQ(RunTool({"read", "FFFFF030001C"}, "", {SimHost(), nullptr}).out, "FFFFF030001C:02010007\n");
   EXPECT_EQ(RunTool({"read", "FFFFF030001C"}, SimHost(), {"127.0.0.1:1", nullptr}).exit, 0);

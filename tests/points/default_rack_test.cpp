@@ -46,11 +46,11 @@ TEST_F(DefaultRackTest, EveryModuleIsNamedExceptTheUnrecognizedOne) {
     const sim::Slot& slot = brain.GetRack().slotList[m];
     EXPECT_EQ(rack.RackModuleTypes[m], slot.moduleCode) << m;
     EXPECT_EQ(t.IsAnalogOutputModule(slot.moduleCode), slot.kind == sim::SlotKind::AnalogOut) << m;
-    EXPECT_EQ(view.slots[m].unknownModule, slot.moduleCode == 99) << m;
+    EXPECT_EQ(view.slotViews[m].unknownModule, slot.moduleCode == 99) << m;
     if (slot.moduleCode != 99) EXPECT_NE(t.ModuleName(slot.moduleCode).value_or(""), "") << m;
     for (const sim::PointTypeRange& type : slot.types) EXPECT_NE(t.PointTypeName(type.code).value_or(""), "");
   }
-  EXPECT_EQ(view.slots[8].text, "UNKNOWN: 99");
+  EXPECT_EQ(view.slotViews[8].text, "UNKNOWN: 99");
 }
 
 TEST_F(DefaultRackTest, WritesAreReadBackByTheScans) {

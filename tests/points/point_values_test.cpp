@@ -98,9 +98,9 @@ TEST(RackViewTest, SlotAndConfigurationBoxes) {
            {4, "unknown:  5", "unknown:  5", false}, {5, "UNKNOWN:-3", "UNKNOWN:-3", true},
            {6, "Digital: out|out|out|out", "x", false}}) {
     // clang-format on
-    EXPECT_EQ(values.slots[slot].text, valueText) << slot;
-    EXPECT_EQ(config.slots[slot].text, configText) << slot;
-    EXPECT_EQ(values.slots[slot].unknownModule, unknown) << slot;
+    EXPECT_EQ(values.slotViews[slot].text, valueText) << slot;
+    EXPECT_EQ(config.slotViews[slot].text, configText) << slot;
+    EXPECT_EQ(values.slotViews[slot].unknownModule, unknown) << slot;
   }
   EXPECT_EQ(std::vector<std::string>(config.configTexts.begin() + 7, config.configTexts.begin() + 14),
             (std::vector<std::string>{"Digital Input", "Volts", "unknown type: 1000", "", "", "",
@@ -108,10 +108,10 @@ TEST(RackViewTest, SlotAndConfigurationBoxes) {
   EXPECT_TRUE(values.AnalogPointsPresent);
   EXPECT_FALSE(DescribeRack(tables, RackTypes{}, false).AnalogPointsPresent);
   // The first box spans the row for a digital slot (configuration mode) or an unknown second point.
-  EXPECT_TRUE(config.slots[0].widenFirstConfig);
-  EXPECT_FALSE(values.slots[0].widenFirstConfig);
-  EXPECT_TRUE(values.slots[2].widenFirstConfig);
-  EXPECT_FALSE(values.slots[1].widenFirstConfig);
+  EXPECT_TRUE(config.slotViews[0].widenFirstConfig);
+  EXPECT_FALSE(values.slotViews[0].widenFirstConfig);
+  EXPECT_TRUE(values.slotViews[2].widenFirstConfig);
+  EXPECT_FALSE(values.slotViews[1].widenFirstConfig);
 
   const Notice n = UnknownModuleMessage(3);
   EXPECT_EQ(n.title, "Unknown Module: 3");

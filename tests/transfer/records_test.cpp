@@ -134,7 +134,7 @@ TEST(RecordBuilders, EachRecordIsByteExact) {
 // A field that cannot be held refuses its whole record, naming the item and the field; the value
 // formats' own words come first when they have any.
 TEST(RecordBuilders, AFieldThatDoesNotFitRefusesItsRecord) {
-  const std::string text128(128, 'T'), pattern40(40, 'P');
+  const std::string text128(127, 'T'), pattern40(40, 'P');
   const struct {
     std::function<void(StateGlobals&)> change;
     RecordKind kind;
@@ -151,7 +151,7 @@ TEST(RecordBuilders, AFieldThatDoesNotFitRefusesItsRecord) {
        "Timer 2 not sent: Timer Preset '4294967296' does not fit the brain's field."},
       {[](StateGlobals& t) { t.timers[2].preset = "-1"; }, RecordKind::Timer, 2,
        "Timer 2 not sent: Timer Preset '-1' does not fit the brain's field."},
-      {[](StateGlobals& t) { t.eventMessages[7].messageText = std::string(127, 'T'); }, RecordKind::Message,
+      {[](StateGlobals& t) { t.eventMessages[7].messageText = std::string(126, 'T'); }, RecordKind::Message,
        7, ""},
       {[&](StateGlobals& t) { t.eventMessages[7].messageText = text128; }, RecordKind::Message, 7,
        "Error! String: '" + text128 + "' too long.\nMessage 7 not sent: Message Text '" + text128 +
