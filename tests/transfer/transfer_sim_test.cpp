@@ -184,6 +184,19 @@ TEST_F(TransferSimTest, UploadCountsWhatWentWrongAndClearsDeletedItems) {
   EXPECT_TRUE(loaded.Has(RecordKind::Timer, 2));
 }
 
+// The brain goes away: the upload stops at the first write that finds no connection instead of
+// failing every later one with its own messages, and sends no store command.
+TEST_F(TransferSimTest, AnUploadStopsWhenTheConnectionIsGone) {
+  StopSim();
+  Wiretap tap(engine());
+  const UploadReport r = Upload(tap);
+  EXPECT_EQ(r.failedWrites, 1);
+  EXPECT_EQ(r.notSent, 64 + 2 + 2 + 2 + 1 + 3 + 2);  // all but the first name, and the store command
+  EXPECT_EQ(prompter_.Messages().back(),
+            "Upload finished: 1 write failed; 76 writes were not sent: the connection was lost.");
+  EXPECT_EQ(tap.Runs().find("store"), std::string::npos);
+}
+
 // Cancel arrives while a record is awaited: that record is the last, the priorities are still read,
 // and the configuration stays as it was.
 TEST_F(TransferSimTest, CancelStopsBeforeTheNextRecordAndKeepsTheConfiguration) {
