@@ -168,9 +168,6 @@ int Main(int argc, char** argv) {
                                std::to_string(j.repeats),
                       Fmt("%.2f", j.ratio), "<= " + Fmt("%.2f", goal), Verdict(j.ratio <= goal)});
     }
-    for (const char* missing : {"rack read + 1000 scans"})
-    for (const char* missing : {"configuration upload (full tables)", "configuration download (full tables)"})
-      rows.push_back({"5", missing, "-", "<= 1.30", "not built yet"});
   }
   rows.push_back({"7", "points window scanning at 1 ms: 10 ms timer late by, p99 / max ms",
                   window.measured ? Fmt("%.2f", window.delayP99Ms) + " / " + Fmt("%.2f", window.delayMaxMs) : "-",
@@ -211,9 +208,6 @@ int Main(int argc, char** argv) {
                                                             {"repeats", j.repeats},
                                                             {"ratio", j.ratio}};
   }
-  for (const char* missing : {"rack_read_1000_scans"})
-  for (const char* missing : {"config_upload", "config_download"})
-    jobs[missing] = QJsonValue(QJsonValue::Null);
   const auto kindJson = [](const KindResult& k) {
     QJsonArray ratios;
     for (double r : k.ratios) ratios.append(r);
@@ -247,8 +241,6 @@ int Main(int argc, char** argv) {
       {"p50_us_timeout_3000", OrNull(have, e.p50us_timeout3000)},
       {"job_vs_floor", jobs},
       {"jobs", jobDetail},
-      {"jobs_not_built", "the rack read with scans does not exist yet"},
-      {"jobs_not_built", "configuration upload/download do not exist yet"},
       {"scan_ui_delay_p99_ms", OrNull(window.measured, window.delayP99Ms)},
       {"scan_ui_delay_max_ms", OrNull(window.measured, window.delayMaxMs)},
       {"scan_rate_vs_asked", OrNull(window.measured, window.scanRateVsAsked)},

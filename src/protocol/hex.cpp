@@ -72,15 +72,20 @@ std::uint64_t HexValue(std::string_view hex) {
   return value;
 }
 
-Bytes HexToBytes(std::string_view hex) {
+void HexToBytesInto(std::string_view hex, Bytes& out) {
   // Each pair reads as HexValue reads it: up to its first non-hex character.
-  Bytes out((hex.size() + 1) / 2);
+  out.assign((hex.size() + 1) / 2, 0);
   for (std::size_t i = 0, o = 0; i < hex.size(); i += 2, ++o) {
     const int high = DigitValue(hex[i]);
     if (high < 0) continue;  // already 0
     const int low = i + 1 < hex.size() ? DigitValue(hex[i + 1]) : -1;
     out[o] = static_cast<std::uint8_t>(low < 0 ? high : (high << 4) | low);
   }
+}
+
+Bytes HexToBytes(std::string_view hex) {
+  Bytes out;
+  HexToBytesInto(hex, out);
   return out;
 }
 

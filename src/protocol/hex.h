@@ -19,6 +19,8 @@ std::string StrippedHex(std::string_view text);
 // One byte per pair of digits from the start; a final single digit is read on its own.
 // A pair that is not all hex reads its leading hex digits (none gives 0), so any text converts.
 Bytes HexToBytes(std::string_view hex);
+// The same into `out`, reusing its capacity.
+void HexToBytesInto(std::string_view hex, Bytes& out);
 
 // Upper-case hex of the first `count` bytes (all of them when count exceeds the size).
 std::string BytesToHex(const Bytes& bytes, std::size_t count);

@@ -76,6 +76,9 @@ void RequestEngine::SetTxRxTime(double seconds) {
   // The text costs more than a quick transaction's own work: it is made when someone shows it.
   static const QMetaMethod signal = QMetaMethod::fromSignal(&RequestEngine::txRxTimeChanged);
   if (isSignalConnected(signal)) emit txRxTimeChanged(QString::fromStdString(FormatTxRxTime(seconds)));
+  // Every transaction ends here, however it ended: the statistics are told once.
+  static const QMetaMethod stats = QMetaMethod::fromSignal(&RequestEngine::statisticsChanged);
+  if (isSignalConnected(stats)) emit statisticsChanged();
 }
 
 void RequestEngine::Wake() {
@@ -126,11 +129,8 @@ Reply RequestEngine::SendAndAwaitReply(const std::string& packet, int tcode) {
 
 void RequestEngine::GiveUp(Reply& reply, Outcome outcome, bool requestStop) {
   reply.outcome = outcome;
+  if (outcome == Outcome::TimedOut) ++stats_.timeouts;
   SetTxRxTime(0);
-  if (outcome == Outcome::TimedOut) {
-    ++stats_.timeouts;
-    emit statisticsChanged();
-  }
   if (outcome == Outcome::NotConnected) {
     prompter_.Message(kNotConnectedText);
   } else {
@@ -169,11 +169,13 @@ bool RequestEngine::Transmit(const std::string& packet, int tcode, bool mayResen
     SetTxRxTime(0);
     return false;
   }
-  const Bytes bytes = HexToBytes(packet);
+  HexToBytesInto(packet, sendBuffer_);
+  const Bytes& bytes = sendBuffer_;
 
   // The reconnect runs before this request takes the engine: it waits and sends its power-up clear
-  // as transactions of their own.
-  if (!mayResend && !connection_.NothingPending()) {
+  // as transactions of their own. A brain that answered a moment ago has not closed the connection
+  // for idleness: the look (a system call) is spared inside a run of transactions.
+  if (!mayResend && !HeardFromRecently() && !connection_.NothingPending()) {
     logSending();
     connection_.LookOnce();
   }
@@ -196,10 +198,7 @@ bool RequestEngine::Transmit(const std::string& packet, int tcode, bool mayResen
   connection_.ClearPeerClosed();
   const bool sent = connection_.Send(bytes);
   logSending();
-  if (sent) {
-    ++stats_.requests;
-    emit statisticsChanged();
-  }
+  if (sent) ++stats_.requests;
   if (!sent) {
     rx_.EndWait();
     if (mayResend && connection_.PeerClosed() && !IsConnected()) return true;
@@ -219,11 +218,11 @@ bool RequestEngine::Transmit(const std::string& packet, int tcode, bool mayResen
     reply.packet = rx_.LastReply();
     reply.flags = rx_.Flags();
     reply.seconds = replyElapsed_;
-    SetTxRxTime(replyElapsed_);
+    lastReplyClock_.start();
     ++stats_.replies;
     if (reply.DeviceError()) ++stats_.failed;
     stats_.lastSeconds = replyElapsed_;
-    emit statisticsChanged();
+    SetTxRxTime(replyElapsed_);
     return false;
   }
   if (!IsConnected()) {

@@ -16,7 +16,8 @@
 //   set. The connection closing under a waiting request ends the wait at once the same way.
 // - A read is sent without first looking for a close that arrived while idle; if the brain closed
 //   the connection before any byte of its reply came, the read is sent once more after the silent
-//   reconnect (reading changes nothing). Writes and commands keep the look and are never sent twice.
+//   reconnect (reading changes nothing). Writes and commands keep the look (except within 5 ms of a
+//   reply: no brain closes a connection for idleness that soon) and are never sent twice.
 // - An empty packet (a builder rejected its input) is logged, never sent: Outcome::Empty at once.
 #include <QElapsedTimer>
 #include <QObject>
@@ -115,6 +116,8 @@ class RequestEngine : public QObject, public Engine {
   // Runs the event loop until `done()` or `limitMs` have passed since `clock` started.
   void WaitUntil(const std::function<bool()>& done, const QElapsedTimer& clock, qint64 limitMs);
   void Wake();
+  // A reply came less than 5 ms ago.
+  bool HeardFromRecently() const { return lastReplyClock_.isValid() && lastReplyClock_.elapsed() < 5; }
 
   Connection& connection_;
   PacketBuilder& builder_;
@@ -134,6 +137,8 @@ class RequestEngine : public QObject, public Engine {
   QElapsedTimer transactionClock_;
   QEventLoop* waitLoop_ = nullptr;
   QElapsedTimer sinceEventLoop_;  // since the thread's event loop last ran
+  QElapsedTimer lastReplyClock_;  // since the last reply arrived
+  Bytes sendBuffer_;              // reused: a run of transactions allocates nothing for its bytes
 };
 
 }  // namespace kestrio
