@@ -1,6 +1,7 @@
 #include "protocol/hex.h"
 
 #include <array>
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -43,13 +44,13 @@ constexpr std::array<char, 512> kPairTable = MakePairTable();
 
 }  // namespace
 
-bool IsHexDigit(char c) { return DigitValue(c) >= 0; }
 
 std::string StrippedHex(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    if (IsHexDigit(c)) out.push_back(c);
+  // Text that is hex digits already (every packet the program builds) is copied in one go.
+  const auto firstOther = std::find_if(text.begin(), text.end(), [](char c) { return DigitValue(c) < 0; });
+  std::string out(text.begin(), firstOther);
+  for (auto it = firstOther; it != text.end(); ++it) {
+    if (DigitValue(*it) >= 0) out.push_back(*it);
   }
   return out;
 }

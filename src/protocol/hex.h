@@ -36,6 +36,9 @@ std::uint64_t HexValue(std::string_view hex);
 // `value` as upper-case hex, padded on the left with zeros to `width` digits.
 std::string ToHex(std::uint64_t value, int width);
 
-bool IsHexDigit(char c);
+// Inline: every reader of device data tests each digit with it.
+inline bool IsHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
 
 }  // namespace kestrio

@@ -103,11 +103,14 @@ int PacketRcode(std::string_view packet) {
 }
 
 std::string PacketBuilder::BuildHeader(int tcode) {
-  const int label = labels_.NextTransactionLabel();
-  std::string header = "0000";
-  header += ToHex(static_cast<std::uint64_t>(label * 4), 2);
-  header += ToHex(static_cast<std::uint64_t>((tcode & 0x0F) * 16), 2);
-  header += "0000";
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  const int label = labels_.NextTransactionLabel() * 4;
+  const int code = (tcode & 0x0F) * 16;
+  std::string header = "000000000000";
+  header[4] = kDigits[(label >> 4) & 0x0F];
+  header[5] = kDigits[label & 0x0F];
+  header[6] = kDigits[(code >> 4) & 0x0F];
+  header[7] = kDigits[code & 0x0F];
   return header;
 }
 
@@ -145,8 +148,11 @@ std::string PacketBuilder::BuildReadBlockRequest(std::string_view length, std::s
     prompter_.Message(kReadBlockBadLength);
     return "";
   }
-  len.insert(0, 4 - len.size(), '0');
-  return header + cleaned + len + "0000";
+  // One buffer of the packet's size: every transfer's block reads are built here.
+  std::string packet;
+  packet.reserve(32);
+  packet.append(header).append(cleaned).append(4 - len.size(), '0').append(len).append("0000");
+  return packet;
 }
 
 std::string PacketBuilder::BuildWriteBlockRequest(std::string_view data, std::string_view offset) {
@@ -166,7 +172,9 @@ std::string PacketBuilder::BuildWriteBlockRequest(std::string_view data, std::st
     prompter_.Message(kWriteBlockTooLong);
     return "";
   }
-  std::string packet = header + cleaned + ToHex(block.size() / 2, 4) + "0000" + block;
+  std::string packet;
+  packet.reserve(32 + block.size() + 7);
+  packet.append(header).append(cleaned).append(ToHex(block.size() / 2, 4)).append("0000").append(block);
   while (packet.size() % 8 != 0) packet.push_back('0');
   return packet;
 }

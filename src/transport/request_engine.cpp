@@ -169,12 +169,10 @@ bool RequestEngine::Transmit(const std::string& packet, int tcode, bool mayResen
     SetTxRxTime(0);
     return false;
   }
-  HexToBytesInto(packet, sendBuffer_);
-  const Bytes& bytes = sendBuffer_;
 
   // The reconnect runs before this request takes the engine: it waits and sends its power-up clear
   // as transactions of their own. A brain that answered a moment ago has not closed the connection
-  // for idleness: the look (a system call) is spared inside a run of transactions.
+  // for idleness: inside a run of transactions the look (a system call) is spared.
   if (!mayResend && !HeardFromRecently() && !connection_.NothingPending()) {
     logSending();
     connection_.LookOnce();
@@ -196,7 +194,9 @@ bool RequestEngine::Transmit(const std::string& packet, int tcode, bool mayResen
   replyElapsed_ = 0;
   transactionClock_.start();
   connection_.ClearPeerClosed();
-  const bool sent = connection_.Send(bytes);
+  // Converted only now: the reconnect above sends its own power-up clear through this same buffer.
+  HexToBytesInto(packet, sendBuffer_);
+  const bool sent = connection_.Send(sendBuffer_);
   logSending();
   if (sent) ++stats_.requests;
   if (!sent) {

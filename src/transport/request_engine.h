@@ -16,8 +16,9 @@
 //   set. The connection closing under a waiting request ends the wait at once the same way.
 // - A read is sent without first looking for a close that arrived while idle; if the brain closed
 //   the connection before any byte of its reply came, the read is sent once more after the silent
-//   reconnect (reading changes nothing). Writes and commands keep the look (except within 5 ms of a
-//   reply: no brain closes a connection for idleness that soon) and are never sent twice.
+//   reconnect (reading changes nothing). Writes and commands keep the look when the connection has
+//   been idle (no reply for 5 ms: within a run of transactions no brain closes it for idleness, and
+//   the look is a system call per write) and are never sent twice.
 // - An empty packet (a builder rejected its input) is logged, never sent: Outcome::Empty at once.
 #include <QElapsedTimer>
 #include <QObject>
@@ -44,6 +45,9 @@ class RequestEngine : public QObject, public Engine {
   Q_OBJECT
 
  public:
+  // No reply for this long: the connection is idle, and a write first looks for a close.
+  static constexpr qint64 kIdleMs = 5;
+
   RequestEngine(Connection& connection, PacketBuilder& builder, Prompter& prompter, LogSink& log,
                 QObject* parent = nullptr);
   ~RequestEngine() override;
@@ -116,8 +120,7 @@ class RequestEngine : public QObject, public Engine {
   // Runs the event loop until `done()` or `limitMs` have passed since `clock` started.
   void WaitUntil(const std::function<bool()>& done, const QElapsedTimer& clock, qint64 limitMs);
   void Wake();
-  // A reply came less than 5 ms ago.
-  bool HeardFromRecently() const { return lastReplyClock_.isValid() && lastReplyClock_.elapsed() < 5; }
+  bool HeardFromRecently() const { return lastReplyClock_.isValid() && lastReplyClock_.elapsed() < kIdleMs; }
 
   Connection& connection_;
   PacketBuilder& builder_;
