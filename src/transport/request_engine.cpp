@@ -171,9 +171,8 @@ bool RequestEngine::Transmit(const std::string& packet, int tcode, bool mayResen
   }
 
   // The reconnect runs before this request takes the engine: it waits and sends its power-up clear
-  // as transactions of their own. A brain that answered a moment ago has not closed the connection
-  // for idleness: inside a run of transactions the look (a system call) is spared.
-  if (!mayResend && !HeardFromRecently() && !connection_.NothingPending()) {
+  // as transactions of their own.
+  if (!mayResend && !connection_.NothingPending()) {
     logSending();
     connection_.LookOnce();
   }
@@ -218,7 +217,6 @@ bool RequestEngine::Transmit(const std::string& packet, int tcode, bool mayResen
     reply.packet = rx_.LastReply();
     reply.flags = rx_.Flags();
     reply.seconds = replyElapsed_;
-    lastReplyClock_.start();
     ++stats_.replies;
     if (reply.DeviceError()) ++stats_.failed;
     stats_.lastSeconds = replyElapsed_;

@@ -16,9 +16,7 @@
 //   set. The connection closing under a waiting request ends the wait at once the same way.
 // - A read is sent without first looking for a close that arrived while idle; if the brain closed
 //   the connection before any byte of its reply came, the read is sent once more after the silent
-//   reconnect (reading changes nothing). Writes and commands keep the look when the connection has
-//   been idle (no reply for 5 ms: within a run of transactions no brain closes it for idleness, and
-//   the look is a system call per write) and are never sent twice.
+//   reconnect (reading changes nothing). Writes and commands keep the look and are never sent twice.
 // - An empty packet (a builder rejected its input) is logged, never sent: Outcome::Empty at once.
 #include <QElapsedTimer>
 #include <QObject>
@@ -45,9 +43,6 @@ class RequestEngine : public QObject, public Engine {
   Q_OBJECT
 
  public:
-  // No reply for this long: the connection is idle, and a write first looks for a close.
-  static constexpr qint64 kIdleMs = 5;
-
   RequestEngine(Connection& connection, PacketBuilder& builder, Prompter& prompter, LogSink& log,
                 QObject* parent = nullptr);
   ~RequestEngine() override;
@@ -120,7 +115,6 @@ class RequestEngine : public QObject, public Engine {
   // Runs the event loop until `done()` or `limitMs` have passed since `clock` started.
   void WaitUntil(const std::function<bool()>& done, const QElapsedTimer& clock, qint64 limitMs);
   void Wake();
-  bool HeardFromRecently() const { return lastReplyClock_.isValid() && lastReplyClock_.elapsed() < kIdleMs; }
 
   Connection& connection_;
   PacketBuilder& builder_;
@@ -140,7 +134,6 @@ class RequestEngine : public QObject, public Engine {
   QElapsedTimer transactionClock_;
   QEventLoop* waitLoop_ = nullptr;
   QElapsedTimer sinceEventLoop_;  // since the thread's event loop last ran
-  QElapsedTimer lastReplyClock_;  // since the last reply arrived
   Bytes sendBuffer_;              // reused: a run of transactions allocates nothing for its bytes
 };
 
