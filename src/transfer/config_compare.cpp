@@ -45,7 +45,9 @@ void CompareFields(std::vector<Difference>& out, const std::string& item,
   for (std::size_t f = 0; f < file.size() && f < brain.size(); ++f) {
     if (file[f].encoding == Encoding::Zero) continue;
     const std::optional<std::string> a = EncodeField(file[f]), b = EncodeField(brain[f]);
-    if (!a || !b || *a != *b) out.push_back({item + " " + file[f].label, file[f].text, brain[f].text});
+    if (!a || !b || *a != *b) {
+      out.push_back({item + " " + std::string(file[f].label), std::string(file[f].text), std::string(brain[f].text)});
+    }
   }
 }
 

@@ -13,8 +13,8 @@ RecordBuild BuildRecord(const std::string& item, const std::vector<RecordField>&
     std::string said;
     const std::optional<std::string> digits = EncodeField(f, &said);
     if (!digits) {
-      build.refusal = (said.empty() ? "" : said + "\n") + item + text::kNotSent + f.label + " '" + f.text +
-                      text::kCannotBeWritten;
+      build.refusal = (said.empty() ? "" : said + "\n") + item + text::kNotSent;
+      build.refusal.append(f.label).append(" '").append(f.text).append(text::kCannotBeWritten);
       return build;
     }
     hex += *digits;

@@ -72,11 +72,11 @@ std::optional<std::string> Encode(const RecordField& f, Prompter& ui) {
   return std::nullopt;
 }
 
-RecordField Field(const char* label, const std::string& text, Encoding encoding, int bytes = 4,
+RecordField Field(const char* label, std::string_view text, Encoding encoding, int bytes = 4,
                   bool fill = false) {
   return RecordField{label, text, encoding, bytes, fill};
 }
-RecordField Mask(const char* label, const std::string& text) { return Field(label, text, Encoding::Mask, 8); }
+RecordField Mask(const char* label, std::string_view text) { return Field(label, text, Encoding::Mask, 8); }
 RecordField Reserved(int bytes = 4) { return Field("reserved", "", Encoding::Zero, bytes); }
 
 // The masks of the set an item refers to; a reference to no named set stands for no masks at all.

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/state_tables.h"
@@ -26,9 +27,11 @@ enum class Encoding {
   YesNo,     // 00000001 for Yes, 00000000 for No or empty
 };
 
+// Views into the tables it was made from (and a constant label): a field lives no longer than those
+// tables, which spares a copy of every text of every record an upload plans.
 struct RecordField {
-  std::string label;  // as the operator knows the field ("High Limit")
-  std::string text;   // the tables' text
+  std::string_view label;  // as the operator knows the field ("High Limit")
+  std::string_view text;   // the tables' text
   Encoding encoding = Encoding::Zero;
   int bytes = 4;      // the field's width; for a String the most it may take with its zero byte
   bool fill = false;  // a String right-filled with zero bytes to the whole width
