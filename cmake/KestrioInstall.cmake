@@ -17,10 +17,9 @@ set(CPACK_PACKAGE_NAME kestrio)
 set(CPACK_PACKAGE_VENDOR "Brantel")
 set(CPACK_PACKAGE_CONTACT "Kestrio developers <kestrio@brantel.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Commissioning utility for the Tessel Ethernet I/O brain")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Kestrio logs and decodes memory-map packets, reads and writes the brain's memory map and EEPROM,\n"
-    "shows the rack's points, edits option pages and the event/reaction configuration. It comes with\n"
-    "kestrio-sim, a simulated brain, and kestrio-cli, every device operation scriptable.")
+set(CPACK_PACKAGE_DESCRIPTION "Kestrio logs and decodes memory-map packets, reads and writes the brain's \
+memory map and EEPROM, shows the rack's points, edits option pages and the event/reaction configuration. \
+It comes with kestrio-sim, a simulated brain, and kestrio-cli, every device operation scriptable.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
