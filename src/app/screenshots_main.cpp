@@ -155,6 +155,14 @@ int main(int argc, char** argv) {
     map->cmdDoAccess_Click();
   }
   shoot.Shoot(nav.MemoryMapWindow(), "memory-map");
+  // "More" shows the EEPROM part: the brain's settings image read whole.
+  if (ui::FrmMemoryMap* map = nav.MemoryMapWindow()) {
+    map->cmdMoreLess_Click();
+    map->optE2Read->click();
+    map->cmdDoAuto_Click();
+    map->resize(map->width(), map->sizeHint().height());
+  }
+  shoot.Shoot(nav.MemoryMapWindow(), "memory-map-eeprom");
 
   // A hand-made read of the kernel revision, then its reply in the packet decoder.
   nav.OpenManualPackets();
@@ -171,6 +179,8 @@ int main(int argc, char** argv) {
 
   // The points window in configure mode, then in values mode with a few scans for the trend.
   nav.OpenPointsWindow(true);
+  // A click on an analog point's configuration box lists the types its module accepts.
+  if (nav.PointsWindow()) nav.PointsWindow()->txtPointConfigType_Click(8);
   shoot.Shoot(nav.PointsWindow(), "points-configure");
   nav.ClosePointsWindow();
   Shooter::Settle();
