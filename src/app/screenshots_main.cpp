@@ -27,6 +27,7 @@
 #include "config/summaries.h"
 #include "core/session.h"
 #include "points/points_service.h"
+#include "protocol/memory_map.h"
 #include "protocol/prompter.h"
 #include "ui/alarm_window.h"
 #include "ui/analog_dialogs.h"
@@ -150,7 +151,7 @@ int main(int argc, char** argv) {
   nav.OpenMemoryMapWindow();
   if (ui::FrmMemoryMap* map = nav.MemoryMapWindow()) {
     map->optRead->click();
-    map->cmbAddress->setEditText("FFFFF0300000");
+    map->cmbAddress->setEditText(QString::fromStdString(memory_map::AddressText(memory_map::kStatus.base)));
     map->txtNumberofQuadlets->setText("8");
     map->cmdDoAccess_Click();
   }

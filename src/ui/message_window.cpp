@@ -99,11 +99,13 @@ FrmNameMessages::FrmNameMessages(WindowContext& context, int item, QWidget* pare
   NoDefaultButton();
 
   // The settings' boxes were made before their frames: Tab goes down each column, left to right.
-  std::vector<QWidget*> order{txtMessage,      flxMessages->grid, flxMessages->cmdAdd,
-                              flxMessages->cmdDelete, flxMessages->cmdClear, cmbSerialEnable};
+  std::vector<QWidget*> order{
+      txtMessage,     flxMessages->grid, flxMessages->cmdAdd, flxMessages->cmdDelete, flxMessages->cmdClear,
+      cmbSerialEnable};
   order.insert(order.end(), fraSerial->chkPoint.begin(), fraSerial->chkPoint.end());
-  order.insert(order.end(), {fraSerial->cmdSelectAll, fraSerial->cmdClearAll, cmbEMail, txtEmailPeriod, cmbPriority,
-                             cmbSNMPEnabled, txtTrapType, txtTrapPeriod, cmbPackets, txtStreamPeriod, txtJumpTo});
+  order.insert(order.end(),
+               {fraSerial->cmdSelectAll, fraSerial->cmdClearAll, cmbEMail, txtEmailPeriod, cmbPriority,
+                cmbSNMPEnabled, txtTrapType, txtTrapPeriod, cmbPackets, txtStreamPeriod, txtJumpTo});
   TabInOrder(order);
 
   ShowItem(item);

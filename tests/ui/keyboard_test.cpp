@@ -53,10 +53,12 @@ QChar AccessKey(const QString& caption) {
 // Captions operators have long known that share a key in one window; pressing the key again moves
 // on to the next of them. Any other pair sharing a key is a fault.
 bool LongStandingPair(const QString& a, const QString& b) {
-  static const std::pair<const char*, const char*> kPairs[] = {
-      {"&Save Data File", "&Save Data File As"}, {"&Clear  Alll", "&Close"},
-      {"&Digital Points", "&Digital Events"},    {"Ti&mers", "Events &Messages"},
-      {"Clea&r", "&Rename,,,"},                  {"&Clear", "&Cancel"}};
+  static const std::pair<const char*, const char*> kPairs[] = {{"&Save Data File", "&Save Data File As"},
+                                                               {"&Clear  Alll", "&Close"},
+                                                               {"&Digital Points", "&Digital Events"},
+                                                               {"Ti&mers", "Events &Messages"},
+                                                               {"Clea&r", "&Rename,,,"},
+                                                               {"&Clear", "&Cancel"}};
   for (const auto& [x, y] : kPairs)
     if ((a == x && b == y) || (a == y && b == x)) return true;
   return false;
@@ -104,7 +106,8 @@ void CheckAccessKeys(QWidget* window, const std::string& name) {
   for (QLabel* label : Own<QLabel>(window)) {
     if (label->textFormat() == Qt::RichText || AccessKey(label->text()).isNull()) continue;
     captions.push_back(label->text());
-    EXPECT_NE(label->buddy(), nullptr) << name << ": label '" << label->text().toStdString() << "' has no buddy";
+    EXPECT_NE(label->buddy(), nullptr)
+        << name << ": label '" << label->text().toStdString() << "' has no buddy";
   }
   for (QMenuBar* bar : Own<QMenuBar>(window)) {
     for (QAction* action : bar->actions()) {
@@ -186,10 +189,17 @@ TEST_F(KeyboardTest, AccessKeysAreUniqueInEachWindowAndLabelsNameTheirBox) {
   FrmNameSerialEvents serial(context, 0);
   FrmAddAPoint picker(session_->Configuration(), {}, {});
   FrmBrainProgress download(context, context.DownloadTarget(), context.RackReader());
-  const std::pair<QWidget*, const char*> dialogs[] = {
-      {&entry, "analog output entry"}, {&gainOffset, "gain/offset"}, {&configuration, "configuration"},
-      {&name, "name"},   {&event, "digital event"}, {&timer, "timer"}, {&alarm, "alarm"},
-      {&message, "message"}, {&serial, "serial event"}, {&picker, "picker"}, {&download, "download"}};
+  const std::pair<QWidget*, const char*> dialogs[] = {{&entry, "analog output entry"},
+                                                      {&gainOffset, "gain/offset"},
+                                                      {&configuration, "configuration"},
+                                                      {&name, "name"},
+                                                      {&event, "digital event"},
+                                                      {&timer, "timer"},
+                                                      {&alarm, "alarm"},
+                                                      {&message, "message"},
+                                                      {&serial, "serial event"},
+                                                      {&picker, "picker"},
+                                                      {&download, "download"}};
   for (const auto& [dialog, title] : dialogs) CheckAccessKeys(dialog, title);
 }
 

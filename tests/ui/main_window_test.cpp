@@ -58,7 +58,8 @@ TEST_F(MainWindowTest, StartsWithDefaultsMenusAndHelpAndRemembersHostAndTimeout)
       "This utility assumes that an Tessel Ethernet brain is connected via Ethernet \n"));
   EXPECT_TRUE(prompter_.log[0].text.ends_with("IP address of the connected Tessel Ethernet brain."));
   EXPECT_TRUE(guideOpened.endsWith("docs/guide.md")) << guideOpened.toStdString();
-  EXPECT_NE(prompter_.log[0].text.find("user's guide (" + guideOpened.toStdString() + ")"), std::string::npos);
+  EXPECT_NE(prompter_.log[0].text.find("user's guide (" + guideOpened.toStdString() + ")"),
+            std::string::npos);
 
   // Option pages go above the fixed entries; the menu holds twenty at most.
   int opened = 0;
