@@ -1,5 +1,5 @@
-// Keyboard use of every window: each access key belongs to one command of its window, a label's key
-// moves to the box it names, and Tab walks the main windows in reading order.
+// Keyboard use: each access key of a window belongs to one command, a label's key moves to the box it
+// names, and Tab walks the main windows down and to the right.
 #include "ui/tool_window_fixture.h"
 // clang-format off
 #include <gtest/gtest.h>
@@ -7,15 +7,13 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
-#include <QGroupBox>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <map>
-#include <memory>
-#include <vector>
+#include <set>
 
-#include "config/state_tables.h"
 #include "config/summaries.h"
 #include "ui/alarm_window.h"
 #include "ui/analog_dialogs.h"
@@ -37,117 +35,73 @@
 namespace kestrio::ui::test {
 namespace {
 
-// The access key of a caption ('&' before it, "&&" being a plain ampersand); 0 when it has none.
-QChar AccessKey(const QString& caption) {
-  for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
-    if (caption[i] != '&') continue;
-    if (caption[i + 1] == '&') {
-      ++i;
-      continue;
-    }
-    return caption[i + 1].toUpper();
-  }
-  return QChar();
-}
+// Captions operators have long known that share a key; pressing it again moves on to the next.
+const std::set<std::pair<QString, QString>> kLongStanding{{"&Save Data File", "&Save Data File As"},
+                                                          {"&Clear  Alll", "&Close"},
+                                                          {"&Digital Points", "&Digital Events"},
+                                                          {"Ti&mers", "Events &Messages"},
+                                                          {"Clea&r", "&Rename,,,"},
+                                                          {"&Clear", "&Cancel"}};
 
-// Captions operators have long known that share a key in one window; pressing the key again moves
-// on to the next of them. Any other pair sharing a key is a fault.
-bool LongStandingPair(const QString& a, const QString& b) {
-  static const std::pair<const char*, const char*> kPairs[] = {{"&Save Data File", "&Save Data File As"},
-                                                               {"&Clear  Alll", "&Close"},
-                                                               {"&Digital Points", "&Digital Events"},
-                                                               {"Ti&mers", "Events &Messages"},
-                                                               {"Clea&r", "&Rename,,,"},
-                                                               {"&Clear", "&Cancel"}};
-  for (const auto& [x, y] : kPairs)
-    if ((a == x && b == y) || (a == y && b == x)) return true;
-  return false;
-}
-
-// Each key of one scope (a window's controls and menu bar, or one menu) with the captions using it.
-// A key may also repeat on the same caption: the same command once per block (the alarm editor's
-// three "&Add" buttons), between which the key moves in turn.
-void ExpectKeysUnique(const std::vector<QString>& captions, const std::string& scope) {
-  std::map<QChar, QString> byKey;
+// One scope's captions (a window's controls and menu titles, or one menu): no key on two different
+// captions but the long-standing pairs. A caption may repeat once per block (the alarm editor's
+// three "&Add"); its key then moves between them.
+void ExpectKeysUnique(const QStringList& captions, const std::string& scope) {
+  std::map<QString, QString> byKey;
   for (const QString& caption : captions) {
-    const QChar key = AccessKey(caption);
-    if (key.isNull()) continue;
-    const auto [it, added] = byKey.emplace(key, caption);
-    EXPECT_TRUE(added || it->second == caption || LongStandingPair(it->second, caption))
-        << scope << ": '" << it->second.toStdString() << "' and '" << caption.toStdString() << "' share Alt+"
-        << QString(key).toStdString();
+    const QString key = QKeySequence::mnemonic(caption).toString();
+    if (key.isEmpty()) continue;
+    const QString& first = byKey.try_emplace(key, caption).first->second;
+    EXPECT_TRUE(first == caption || kLongStanding.count({first, caption}) ||
+                kLongStanding.count({caption, first}))
+        << scope << ": '" << first.toStdString() << "' and '" << caption.toStdString() << "' share "
+        << key.toStdString();
   }
 }
 
-void CheckMenu(QMenu* menu, const std::string& scope) {
-  std::vector<QString> captions;
-  for (QAction* action : menu->actions()) {
-    captions.push_back(action->text());
-    if (action->menu()) CheckMenu(action->menu(), scope + " > " + action->text().toStdString());
-  }
-  ExpectKeysUnique(captions, scope + " > " + menu->title().toStdString());
-}
-
-// The widgets of type T in `window` itself, not in the windows it owns.
-template <typename T>
-std::vector<T*> Own(QWidget* window) {
-  std::vector<T*> own;
-  for (T* w : window->findChildren<T*>())
-    if (w->window() == window) own.push_back(w);
-  return own;
-}
-
-void CheckAccessKeys(QWidget* window, const std::string& name) {
-  SCOPED_TRACE(name);
-  std::vector<QString> captions;
-  for (QAbstractButton* b : Own<QAbstractButton>(window)) captions.push_back(b->text());
-  for (QGroupBox* g : Own<QGroupBox>(window))
-    if (g->isCheckable()) captions.push_back(g->title());
-  for (QLabel* label : Own<QLabel>(window)) {
-    if (label->textFormat() == Qt::RichText || AccessKey(label->text()).isNull()) continue;
-    captions.push_back(label->text());
-    EXPECT_NE(label->buddy(), nullptr)
-        << name << ": label '" << label->text().toStdString() << "' has no buddy";
-  }
-  for (QMenuBar* bar : Own<QMenuBar>(window)) {
-    for (QAction* action : bar->actions()) {
-      captions.push_back(action->text());
-      if (action->menu()) CheckMenu(action->menu(), name);
+void CheckAccessKeys(QWidget* window) {
+  ASSERT_NE(window, nullptr);
+  const std::string name = window->metaObject()->className();
+  QStringList captions;
+  for (QWidget* w : window->findChildren<QWidget*>()) {
+    if (w->window() != window) continue;  // not the windows this one owns
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) captions << button->text();
+    if (auto* label = qobject_cast<QLabel*>(w); label && !QKeySequence::mnemonic(label->text()).isEmpty()) {
+      captions << label->text();
+      EXPECT_NE(label->buddy(), nullptr) << name << ": '" << label->text().toStdString() << "' names no box";
+    }
+    if (auto* bar = qobject_cast<QMenuBar*>(w)) {
+      for (QAction* title : bar->actions()) {
+        captions << title->text();
+        if (!title->menu()) continue;
+        QStringList entries;
+        for (QAction* entry : title->menu()->actions()) entries << entry->text();
+        ExpectKeysUnique(entries, name + " > " + title->text().toStdString());
+      }
     }
   }
   ExpectKeysUnique(captions, name);
 }
 
-// The widgets Tab stops at, in the order Tab visits them, starting from the window's first.
-std::vector<QWidget*> TabChain(QWidget* window) {
-  std::vector<QWidget*> chain;
-  QWidget* w = window;
-  do {
-    w = w->nextInFocusChain();
-    // An editable drop-down's text box is part of the drop-down's own stop.
-    const bool insideComboBox = qobject_cast<QComboBox*>(w->parentWidget()) != nullptr;
-    if (w != window && w->isVisibleTo(window) && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) &&
-        w->window() == window && !insideComboBox)
-      chain.push_back(w);
-  } while (w != window && chain.size() < 500);
-  return chain;
-}
-
-// Tab moves down a column or on to the right (along a row, or to the top of the next column): a
-// stop that overlaps the previous one's rows and lies to its left, or lies above it without being
-// wholly to its right, goes backwards.
-void ExpectReadingOrder(QWidget* window, const std::string& name) {
+// Tab goes down a column or on to the right (along a row, or to the top of the next column); a stop
+// above and not wholly right of the one before it goes backwards.
+void ExpectTabInReadingOrder(QWidget* window) {
+  const std::string name = window->metaObject()->className();
   window->show();
-  const std::vector<QWidget*> chain = TabChain(window);
-  ASSERT_GE(chain.size(), 2u) << name;
-  for (std::size_t i = 1; i < chain.size(); ++i) {
-    const QRect a(chain[i - 1]->mapTo(window, QPoint(0, 0)), chain[i - 1]->size());
-    const QRect b(chain[i]->mapTo(window, QPoint(0, 0)), chain[i]->size());
-    const bool inOrder = b.top() > a.bottom() || b.left() > a.right();
-    EXPECT_TRUE(inOrder) << name << ": Tab goes from " << chain[i - 1]->objectName().toStdString() << " "
-                         << chain[i - 1]->metaObject()->className() << " at (" << a.x() << "," << a.y()
-                         << ") to " << chain[i]->objectName().toStdString() << " "
-                         << chain[i]->metaObject()->className() << " at (" << b.x() << "," << b.y() << ")";
+  std::vector<QRect> stops;
+  for (QWidget* w = window->nextInFocusChain(); w != window && stops.size() < 500;
+       w = w->nextInFocusChain()) {
+    const bool insideComboBox = qobject_cast<QComboBox*>(w->parentWidget()) != nullptr;  // the box's own stop
+    if (w->window() == window && w->isVisibleTo(window) && w->isEnabled() &&
+        (w->focusPolicy() & Qt::TabFocus) && !insideComboBox)
+      stops.emplace_back(w->mapTo(window, QPoint(0, 0)), w->size());
+  }
+  ASSERT_GE(stops.size(), 2u) << name;
+  for (std::size_t i = 1; i < stops.size(); ++i) {
+    const QRect &a = stops[i - 1], &b = stops[i];
+    EXPECT_TRUE(b.top() > a.bottom() || b.left() > a.right())
+        << name << ": Tab goes from (" << a.x() << "," << a.y() << ") back to (" << b.x() << "," << b.y()
+        << ")";
   }
 }
 
@@ -160,21 +114,17 @@ TEST_F(KeyboardTest, AccessKeysAreUniqueInEachWindowAndLabelsNameTheirBox) {
   nav.OpenStatusWindow();
   nav.OpenMemoryMapWindow();
   nav.OpenManualPackets();
-  nav.OpenOptionPage(QString(KESTRIO_SOURCE_DIR "/data/SNMP.opt"));
-  CheckAccessKeys(window_.get(), "main window");
-  CheckAccessKeys(nav.StatusWindow(), "status");
-  CheckAccessKeys(nav.MemoryMapWindow(), "memory map");
-  CheckAccessKeys(nav.ManualWindow(), "manual packets");
-  CheckAccessKeys(nav.PacketDecoder(), "packet decoder");
-  CheckAccessKeys(nav.OptionPageWindow(), "option page");
+  nav.OpenOptionPage(KESTRIO_SOURCE_DIR "/data/SNMP.opt");
+  for (QWidget* window :
+       std::initializer_list<QWidget*>{window_.get(), nav.StatusWindow(), nav.MemoryMapWindow(),
+                                       nav.ManualWindow(), nav.PacketDecoder(), nav.OptionPageWindow()})
+    CheckAccessKeys(window);
   for (bool configure : {true, false}) {
+    SCOPED_TRACE(configure ? "configure mode" : "values mode");
     nav.OpenPointsWindow(configure);
-    ASSERT_NE(nav.PointsWindow(), nullptr);
-    CheckAccessKeys(nav.PointsWindow(), configure ? "points, configure" : "points, values");
-    if (!configure) {
-      nav.PointsWindow()->btnTrend_Click();
-      CheckAccessKeys(nav.PointsWindow()->TrendWindow(), "trend");
-    }
+    CheckAccessKeys(nav.PointsWindow());
+    nav.PointsWindow()->btnTrend_Click();
+    CheckAccessKeys(nav.PointsWindow()->TrendWindow());
     nav.ClosePointsWindow();
   }
 
@@ -182,25 +132,16 @@ TEST_F(KeyboardTest, AccessKeysAreUniqueInEachWindowAndLabelsNameTheirBox) {
   FrmAnalogGainOffset gainOffset(engine(), 8, "1.5");
   FrmStateMain configuration(context);
   FrmNameChange name(context, config::View::Points, 0);
-  FrmNameTransitions event(context, 0, false, true);
-  FrmNameTransitions timer(context, 0, true, true);
+  FrmNameTransitions event(context, 0, false, true), timer(context, 0, true, true);
   FrmNameAlarms alarm(context, 0);
   FrmNameMessages message(context, 0);
   FrmNameSerialEvents serial(context, 0);
   FrmAddAPoint picker(session_->Configuration(), {}, {});
   FrmBrainProgress download(context, context.DownloadTarget(), context.RackReader());
-  const std::pair<QWidget*, const char*> dialogs[] = {{&entry, "analog output entry"},
-                                                      {&gainOffset, "gain/offset"},
-                                                      {&configuration, "configuration"},
-                                                      {&name, "name"},
-                                                      {&event, "digital event"},
-                                                      {&timer, "timer"},
-                                                      {&alarm, "alarm"},
-                                                      {&message, "message"},
-                                                      {&serial, "serial event"},
-                                                      {&picker, "picker"},
-                                                      {&download, "download"}};
-  for (const auto& [dialog, title] : dialogs) CheckAccessKeys(dialog, title);
+  for (QWidget* dialog :
+       std::initializer_list<QWidget*>{&entry, &gainOffset, &configuration, &name, &event, &timer, &alarm,
+                                       &message, &serial, &picker, &download})
+    CheckAccessKeys(dialog);
 }
 
 TEST_F(KeyboardTest, TabFollowsReadingOrderInTheMainWindows) {
@@ -209,16 +150,13 @@ TEST_F(KeyboardTest, TabFollowsReadingOrderInTheMainWindows) {
   nav.OpenStatusWindow();
   nav.OpenManualPackets();
   nav.OpenMemoryMapWindow();
-  ExpectReadingOrder(window_.get(), "main window");
-  ExpectReadingOrder(nav.MemoryMapWindow(), "memory map");
-  ExpectReadingOrder(nav.StatusWindow(), "status");
-  ExpectReadingOrder(nav.ManualWindow(), "manual packets");
-  nav.OpenOptionPage(QString(KESTRIO_SOURCE_DIR "/data/SNMP.opt"));
-  ExpectReadingOrder(nav.OptionPageWindow(), "option page");
+  nav.OpenOptionPage(KESTRIO_SOURCE_DIR "/data/SNMP.opt");
   FrmNameAlarms alarm(window_->Context(), 0);
-  ExpectReadingOrder(&alarm, "alarm");
   FrmNameMessages message(window_->Context(), 0);
-  ExpectReadingOrder(&message, "message");
+  for (QWidget* window :
+       std::initializer_list<QWidget*>{window_.get(), nav.StatusWindow(), nav.ManualWindow(),
+                                       nav.MemoryMapWindow(), nav.OptionPageWindow(), &alarm, &message})
+    ExpectTabInReadingOrder(window);
 }
 
 }  // namespace
