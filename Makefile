@@ -5,6 +5,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_FLAGS ?=
 
 .PHONY: all deps build test demo clean fuzz test-asan bench
+.PHONY: screenshots package
 
 all: build
 
@@ -44,6 +45,17 @@ bench: deps
 	@# kestrio-cli is timed when it builds; the bench reports it as not built otherwise.
 	-cmake --build $(BENCH_DIR) -j $(JOBS) --target kestrio-cli
 	$(BENCH_DIR)/bin/kestrio-bench --out bench/results.json
+
+# Every window rendered offscreen against an embedded simulated brain, over the example
+# configuration, into docs/img/ for the user guide.
+screenshots: deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_FLAGS)
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target kestrio-screenshots
+	QT_QPA_PLATFORM=offscreen $(BUILD_DIR)/bin/kestrio-screenshots docs/img docs/examples/pump-station.txt
+
+# The Debian package (CPack) in $(BUILD_DIR): binaries, data files, desktop entry, icon and docs.
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 demo: build
 	$(BUILD_DIR)/bin/kestrio --demo

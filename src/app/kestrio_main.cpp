@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <memory>
+#include <string_view>
 
 #include "core/session.h"
 #include "ui/gui_prompter.h"
@@ -20,7 +21,56 @@
 #include "ui/navigator.h"
 #include "ui/window_context.h"
 
+namespace {
+
+constexpr char kManual[] =
+    "NAME\n"
+    "  kestrio - commissioning utility for the Tessel Ethernet I/O brain\n"
+    "\n"
+    "SYNOPSIS\n"
+    "  kestrio [--demo] [--settings FILE] [Qt options]\n"
+    "  kestrio --help | --version\n"
+    "\n"
+    "DESCRIPTION\n"
+    "  The desktop program: type the brain's host name or IP address, press CONNECT, and work with the\n"
+    "  brain through its memory map: the packet log and decoder, the status page and device commands,\n"
+    "  the rack's points with scanning and trend, raw memory-map reads and writes with EEPROM data\n"
+    "  files, hand-made packets, option pages and the event/reaction configuration, which is saved to\n"
+    "  text files and uploaded to or downloaded from the brain.\n"
+    "\n"
+    "OPTIONS\n"
+    "  --demo               start a simulated brain inside the program on a free loopback port and put\n"
+    "                       its address in the host field\n"
+    "  --settings FILE      keep the remembered host and timeout in this INI file instead of the\n"
+    "                       desktop's settings store\n"
+    "  -v, --version        the version\n"
+    "  -h, --help           this text\n"
+    "\n"
+    "FILES\n"
+    "  ModulePointInfo.txt  the modules and point types the program knows; without it the program\n"
+    "                       does not start\n"
+    "  Advanced.mnu, *.opt  the Advanced menu's option pages\n"
+    "  Each is read from the working directory when there, otherwise from <prefix>/share/kestrio.\n"
+    "  The user guide is <prefix>/share/doc/kestrio/guide.md (Help, How To Use Kestrio).\n"
+    "\n"
+    "EXIT STATUS\n"
+    "  0 after the main window is closed, 1 when the module/point file cannot be read or the demo's\n"
+    "  simulated brain cannot start\n"
+    "\n"
+    "SEE ALSO\n"
+    "  kestrio-cli(1), kestrio-sim(1)\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  // Help is given before the application object exists, so it works where no display is.
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "-h" || arg == "--help" || arg == "--help-all") {
+      std::fputs(kManual, stdout);
+      return 0;
+    }
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName("Kestrio");
   QApplication::setOrganizationName("Brantel");
@@ -29,7 +79,6 @@ int main(int argc, char** argv) {
 
   QCommandLineParser parser;
   parser.setApplicationDescription("Commissioning utility for the Tessel Ethernet I/O brain.");
-  parser.addHelpOption();
   parser.addVersionOption();
   const QCommandLineOption demoOption(
       "demo", "Start a simulated brain in this process and point the host field at it.");

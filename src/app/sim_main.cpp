@@ -15,6 +15,46 @@ constexpr const char* kUsage =
     "                   [--delay-ms N] [--drop-every N] [--split] [--coalesce] [--stale]\n"
     "                   [--garbage-every N] [--close-after N]\n";
 
+constexpr char kManual[] =
+    "NAME\n"
+    "  kestrio-sim - a simulated Tessel Ethernet brain\n"
+    "\n"
+    "SYNOPSIS\n"
+    "  kestrio-sim [--bind ADDR] [--port N] [--rack FILE] [--state FILE] [--verbose]\n"
+    "              [--incomplete-packet-ms N] [fault options]\n"
+    "\n"
+    "DESCRIPTION\n"
+    "  A TCP server that answers the memory-map protocol like a brain, from an in-memory memory map and\n"
+    "  a small rack of modules. Its first line on stdout is \"listening on ADDR:PORT\". SIGINT and\n"
+    "  SIGTERM stop it.\n"
+    "\n"
+    "OPTIONS\n"
+    "  --bind ADDR          the address to listen on (default 127.0.0.1)\n"
+    "  --port N             the port (default 2001; 0 picks a free one)\n"
+    "  --rack FILE          the rack from FILE instead of the default rack\n"
+    "  --state FILE         keep the flash in FILE across runs\n"
+    "  --verbose            log every connection, request and reply on stderr\n"
+    "  --incomplete-packet-ms N\n"
+    "                       drop a connection whose incomplete packet waited N ms (default 10000)\n"
+    "  --delay-ms N         send each reply N ms late\n"
+    "  --drop-every N       carry out every Nth request but never answer it\n"
+    "  --split              send each reply in two segments, about 30 ms apart\n"
+    "  --coalesce           send the replies to requests that arrived together in one segment\n"
+    "  --stale              send a copy of the previous reply (its old label) before each reply\n"
+    "  --garbage-every N    put 3 to 7 random bytes in front of every Nth reply\n"
+    "  --close-after N      close the connection after answering the Nth request\n"
+    "  -h, --help           this text\n"
+    "\n"
+    "FILES\n"
+    "  The rack file lists one slot per line (\"slot 2 ain 16 64:-10:10\"); the state file holds the\n"
+    "  flash. Both formats are in docs/sim.md.\n"
+    "\n"
+    "EXIT STATUS\n"
+    "  0 when stopped by a signal, 1 a bad rack or state file or a port in use, 2 a bad option\n"
+    "\n"
+    "SEE ALSO\n"
+    "  kestrio(1), kestrio-cli(1)\n";
+
 bool ParseCount(const char* text, long min, long max, int& out) {
   char* end = nullptr;
   errno = 0;
@@ -75,7 +115,7 @@ int main(int argc, char** argv) {
     else if (arg == "--close-after")
       count(1000000, f.closeAfter);
     else if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
+      std::fputs(kManual, stdout);
       return 0;
     } else {
       std::fprintf(stderr, "kestrio-sim: unknown option %s\n%s", arg.c_str(), kUsage);

@@ -71,8 +71,8 @@ constexpr char kHead[] =
     "usage: kestrio-cli [--host HOST[:PORT]] [--timeout SECONDS] [--yes] [--json] [--log FILE] [--stats]\n"
     "                   COMMAND ...\n";
 
+// The option lines of --help's OPTIONS section.
 constexpr char kOptions[] =
-    "\noptions:\n"
     "  --host HOST[:PORT]   the brain (port 2001 unless given); default: $KESTRIO_HOST\n"
     "  --timeout SECONDS    reply timeout, 1 to 3000 (default 30)\n"
     "  --yes                answer Yes to the program's questions; without it they are answered No\n"
@@ -82,9 +82,38 @@ constexpr char kOptions[] =
     "                       line each, to FILE\n"
     "  --stats              after the command: requests, replies, timeouts and failed replies on stderr\n"
     "  --max-bytes N        largest block in bytes, 4 to 65532 (read, write, eeprom; default 1000)\n"
-    "  -h, --help           this text; COMMAND --help shows the command's usage\n"
-    "\nexit status: 0 success, 1 a transaction failed, timed out or could not connect,\n"
-    "             2 a usage error\n";
+    "  -h, --help           this text; COMMAND --help shows the command's usage\n";
+
+// --help as a manual page in plain text: the commands and options between these sections.
+constexpr char kManualHead[] =
+    "NAME\n"
+    "  kestrio-cli - every device operation of Kestrio, scriptable\n"
+    "\n"
+    "SYNOPSIS\n"
+    "  kestrio-cli [--host HOST[:PORT]] [--timeout SECONDS] [--yes] [--json] [--log FILE] [--stats]\n"
+    "              COMMAND ...\n"
+    "  kestrio-cli COMMAND --help\n"
+    "\n"
+    "DESCRIPTION\n"
+    "  Runs one command against a Tessel Ethernet brain (or kestrio-sim) over TCP and prints its result,\n"
+    "  one line per item, or one JSON object with --json. Messages and questions go to stderr; a\n"
+    "  question is answered No unless --yes is given. decode and config show/save need no brain.\n"
+    "\n"
+    "COMMANDS\n";
+constexpr char kManualTail[] =
+    "\n"
+    "FILES\n"
+    "  ModulePointInfo.txt, Advanced.mnu and the option page files (*.opt) are read from the working\n"
+    "  directory when there, otherwise from <prefix>/share/kestrio beside the installed program.\n"
+    "\n"
+    "ENVIRONMENT\n"
+    "  KESTRIO_HOST         the brain when --host is not given\n"
+    "\n"
+    "EXIT STATUS\n"
+    "  0 success, 1 a transaction failed, timed out or could not connect, 2 a usage error\n"
+    "\n"
+    "SEE ALSO\n"
+    "  kestrio(1), kestrio-sim(1); docs/cli.md, and the user guide in <prefix>/share/doc/kestrio/guide.md\n";
 
 const std::map<std::string, DeviceCommand>& DeviceCommands() {
   static const std::map<std::string, DeviceCommand> kMap = {
@@ -230,10 +259,11 @@ std::string CheckOperands(CliArgs& a, const std::vector<std::string>& ops) {
 }  // namespace
 
 std::string UsageText() {
-  std::string out = kHead;
-  out += "\ncommands:\n";
+  std::string out = kManualHead;
   for (const CommandHelp& c : kCommands) out += c.usage;
-  return out + kOptions;
+  out += "\nOPTIONS\n";
+  out += kOptions;
+  return out + kManualTail;
 }
 
 std::string CommandUsage(const std::string& command) {

@@ -156,4 +156,8 @@ void ClampOnLeaving(QLineEdit* box, std::uint64_t maximum) {
   QObject::connect(box, &QLineEdit::editingFinished, box, [box, maximum] { Clamp(box, maximum); });
 }
 
+void TabInOrder(const std::vector<QWidget*>& widgets) {
+  for (std::size_t i = 1; i < widgets.size(); ++i) QWidget::setTabOrder(widgets[i - 1], widgets[i]);
+}
+
 }  // namespace kestrio::ui

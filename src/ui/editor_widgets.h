@@ -61,6 +61,9 @@ class PortBoxes : public QGroupBox {
   QPushButton* cmdClearAll = nullptr;
 };
 
+// Tab visits `widgets` in this order; for a form whose boxes were made before the frames they sit in.
+void TabInOrder(const std::vector<QWidget*>& widgets);
+
 // Only digits, Backspace and Enter reach `box`; any other typed character is dropped with a beep and
 // "Numeric values only.". Keys that type nothing (arrows, Tab, Delete) pass.
 void FilterNumericKeys(QLineEdit* box, Prompter& prompter);

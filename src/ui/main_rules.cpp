@@ -56,11 +56,15 @@ std::string CouldNotConnectTo(std::string_view host) {
   return "Could not connect to " + std::string(host) + ".";
 }
 
-std::string HelpText() {
+std::string HelpText(std::string_view guidePath) {
+  const std::string guide =
+      guidePath.empty() ? std::string("docs/guide.md in the Kestrio distribution") : std::string(guidePath);
   return "This utility assumes that an Tessel Ethernet brain is connected via Ethernet \n"
          "to this PC and has already been programmed with a known IP address.\n"
          "You should be able to 'ping' that node before continuing.  \n"
-         "See the Kestrio user's guide (docs/ in the Kestrio distribution) and the brain's manual\n"
+         "See the Kestrio user's guide (" +
+         guide +
+         ") and the brain's manual\n"
          "for further information.\n"
          "\n"
          "In 'Remote Host/IP address:' enter the name or \n"

@@ -37,8 +37,9 @@ inline constexpr const char* kWorkOffLineQuestion = "Would you like to work off-
 // The program version, "0.1.0".
 std::string VersionText();
 
-// The help box text, lines joined by line breaks.
-std::string HelpText();
+// The help box text, lines joined by line breaks; its guide line names `guidePath` (the user guide
+// the program found), or where the guide lives in the distribution when it found none.
+std::string HelpText(std::string_view guidePath = {});
 
 // The text that goes to the packet decoder when the operator selects log text: nothing unless Auto
 // Parsing is on and the selection is not empty and shorter than the limit. Only the words made

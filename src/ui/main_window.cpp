@@ -3,6 +3,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFile>
+#include <QUrl>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -17,6 +20,7 @@
 #include <QTextCursor>
 #include <QVBoxLayout>
 
+#include "core/data_files.h"
 #include "core/session.h"
 #include "ui/main_rules.h"
 #include "ui/navigator.h"
@@ -331,7 +335,17 @@ void FrmMain::mnuConfigureEvents_Click() {
   Nav().ResetEventStates();
 }
 
-void FrmMain::mnuHelp_Click() { prompter_.Message(HelpText(), kHelpTitle); }
+// The box names the guide's path, so an operator whose desktop cannot open it still finds it.
+void FrmMain::mnuHelp_Click() {
+  const std::filesystem::path guide = FindUserGuide();
+  prompter_.Message(HelpText(guide.string()), kHelpTitle);
+  if (guide.empty()) return;
+  const QString path = QFile::decodeName(guide.c_str());
+  if (openGuide_)
+    openGuide_(path);
+  else
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
 
 void FrmMain::mnuAbout_Click() {
   QMessageBox::about(this, "About Kestrio",

@@ -50,6 +50,9 @@ class FrmMain : public QMainWindow {
   // test puts its own chooser here.
   void SetLogFileChooser(std::function<QString()> chooser) { chooseLogFile_ = std::move(chooser); }
 
+  // Opens the user guide after the help box; the desktop's viewer unless a test puts its own here.
+  void SetGuideOpener(std::function<void(const QString&)> open) { openGuide_ = std::move(open); }
+
   // Sets the title to the demo caption and the host field to the embedded simulator.
   void SetDemoTarget(const QString& host, quint16 port);
 
@@ -97,6 +100,7 @@ class FrmMain : public QMainWindow {
   std::unique_ptr<WindowContext> context_;
   Navigator* nav_ = nullptr;  // the navigator in use
   std::function<QString()> chooseLogFile_;
+  std::function<void(const QString&)> openGuide_;
   bool autoParsingOn_ = false;
   bool workingOffLine_ = false;
   bool mirroring_ = false;  // the window itself is moving the log's caret

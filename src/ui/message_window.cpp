@@ -1,5 +1,6 @@
 #include "ui/message_window.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -7,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QVBoxLayout>
 
 #include "config/message_rules.h"
@@ -95,6 +97,16 @@ FrmNameMessages::FrmNameMessages(WindowContext& context, int item, QWidget* pare
   layout->addLayout(middle, 1);
   layout->addLayout(CommandRow(config::kJumpToMessage));
   NoDefaultButton();
+
+  // The settings' boxes were made before their frames: Tab goes down each column, left to right.
+  std::vector<QWidget*> order{
+      txtMessage,     flxMessages->grid, flxMessages->cmdAdd, flxMessages->cmdDelete, flxMessages->cmdClear,
+      cmbSerialEnable};
+  order.insert(order.end(), fraSerial->chkPoint.begin(), fraSerial->chkPoint.end());
+  order.insert(order.end(),
+               {fraSerial->cmdSelectAll, fraSerial->cmdClearAll, cmbEMail, txtEmailPeriod, cmbPriority,
+                cmbSNMPEnabled, txtTrapType, txtTrapPeriod, cmbPackets, txtStreamPeriod, txtJumpTo});
+  TabInOrder(order);
 
   ShowItem(item);
 }

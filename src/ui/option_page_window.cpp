@@ -115,6 +115,8 @@ void FrmSNMP::BuildWidgets() {
   scroll->setWidget(rows);
   scroll->setWidgetResizable(true);
   scroll->setFrameShape(QFrame::NoFrame);
+  // Tab stops at the options themselves; the area scrolls to the one that has the focus.
+  scroll->setFocusPolicy(Qt::NoFocus);
 
   auto button = [this](const char* caption, const char* name) {
     auto* b = new QPushButton(caption, this);

@@ -150,7 +150,7 @@ void FrmConfigure::BuildWidgets() {
   btnAuto->setObjectName("btnAuto");
   btnScanTime = new QPushButton(t::kScanTimeButton, frmAuto);
   btnScanTime->setObjectName("btnScanTime");
-  btnTrend = new QPushButton("&Trend...", frmAuto);
+  btnTrend = new QPushButton("Tre&nd...", frmAuto);
   btnTrend->setObjectName("btnTrend");
   btnTrend->setToolTip("Plot the analog points over time as they are scanned");
   auto* autoRow = new QHBoxLayout(frmAuto);

@@ -48,12 +48,18 @@ TEST_F(MainWindowTest, StartsWithDefaultsMenusAndHelpAndRemembersHostAndTimeout)
   EXPECT_EQ(window_->lblTXRXTime->text(), "");
   EXPECT_FALSE(window_->AutoParsingOn());
   EXPECT_EQ(window_->windowTitle(), "Kestrio");
+  // The guide line names the guide found beside the program (here the source tree's), which then opens.
+  QString guideOpened;
+  window_->SetGuideOpener([&guideOpened](const QString& path) { guideOpened = path; });
   window_->mnuHowToUse->trigger();
   ASSERT_EQ(prompter_.log.size(), 1u);
   EXPECT_EQ(prompter_.log[0].title, "Kestrio Help");
   EXPECT_TRUE(prompter_.log[0].text.starts_with(
       "This utility assumes that an Tessel Ethernet brain is connected via Ethernet \n"));
   EXPECT_TRUE(prompter_.log[0].text.ends_with("IP address of the connected Tessel Ethernet brain."));
+  EXPECT_TRUE(guideOpened.endsWith("docs/guide.md")) << guideOpened.toStdString();
+  EXPECT_NE(prompter_.log[0].text.find("user's guide (" + guideOpened.toStdString() + ")"),
+            std::string::npos);
 
   // Option pages go above the fixed entries; the menu holds twenty at most.
   int opened = 0;
