@@ -102,6 +102,13 @@ bool WriteBackupFolder(const fs::path& dir, Manifest& manifest, const BackupFile
   return true;
 }
 
+bool HoldsImage(const UnitBackup& backup) {
+  if (!backup.eepromText) return false;
+  std::string error;
+  const auto image = ParseEepromText(*backup.eepromText, error);
+  return image && image->length >= 0;
+}
+
 std::optional<UnitBackup> LoadBackup(const fs::path& dir, std::string& error) {
   auto refuse = [&error](const std::string& why) {
     error = why;

@@ -32,6 +32,10 @@ struct UnitBackup {
   std::optional<OptionValues> options;
 };
 
+// True when the backup holds an EEPROM image with records: an empty one (a unit that had never
+// stored its settings) is neither stored nor compared, as the restore's store command gives the unit one.
+bool HoldsImage(const UnitBackup& backup);
+
 // Reads `dir`; nullopt with `error` saying why when the manifest is missing or not valid, a listed
 // file is missing or larger than a backup's file can be, a checksum does not match (the file was
 // changed since), or a file cannot be read in its format.

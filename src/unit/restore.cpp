@@ -95,7 +95,7 @@ RestoreResult RestoreUnit(Session& session, const UnitBackup& backup, const Unit
   }
 
   std::vector<Step> steps;
-  if (backup.eepromText)
+  if (HoldsImage(backup))
     steps.push_back({"Store the EEPROM image", [&] { return StoreEepromImage(engine, *backup.eepromText, kUnitBlockBytes); }});
   if (backup.configuration) {
     steps.push_back({"Upload the configuration", [&] {

@@ -54,7 +54,9 @@ VerifyResult VerifyUnit(Session& session, const UnitBackup& backup, const UnitPr
     if (progress) progress(step);
   };
 
-  if (backup.eepromText) {
+  // An empty image (the unit had never stored its settings) says nothing to compare: the restore's
+  // store command has since given the unit one.
+  if (HoldsImage(backup)) {
     tell("Reading back the EEPROM image");
     if (!ReadStatusArea(engine, session.Status())) {
       result.unread.push_back("status page");

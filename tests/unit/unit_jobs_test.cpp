@@ -195,7 +195,7 @@ TEST_F(UnitJobsTest, AFailingStepListsWhatWasDoneAndWhatWasNot) {
   const Ran r = Tool(StartB(), {"restore", broken, "--yes"});
   EXPECT_EQ(r.exit, 1);
   EXPECT_THAT(r.err, HasSubstr("Restore stopped at: Write the option values.\n"
-                               "Done:\n  Store the EEPROM image\n  Upload the configuration\n"
+                               "Done:\n  Upload the configuration\n"
                                "  Set the point types that differ\n"
                                "Not done:\n  Write the option values\n  Send the store command\n"));
 }
