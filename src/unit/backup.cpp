@@ -26,8 +26,13 @@ void Tell(const UnitProgress& progress, const std::string& step) {
 }  // namespace
 
 BackupResult BackupUnit(Session& session, const std::filesystem::path& dir, const UnitProgress& progress) {
+  return BackupUnit(session, session.Engine(), dir, progress);
+}
+
+BackupResult BackupUnit(Session& session, Engine& through, const std::filesystem::path& dir,
+                        const UnitProgress& progress) {
   BackupResult result;
-  UnitEngine engine(session.Engine());
+  UnitEngine engine(through);
   Manifest& m = result.manifest;
   BackupFiles files;
 

@@ -22,5 +22,8 @@ struct BackupResult {
 // The status page must be readable (it names the unit); every other part may be a gap. The folder
 // is written only at the end, whole (WriteBackupFolder).
 BackupResult BackupUnit(Session& session, const std::filesystem::path& dir, const UnitProgress& progress = {});
+// The same with the transactions through `through` (a recording engine over the session's, say).
+BackupResult BackupUnit(Session& session, Engine& through, const std::filesystem::path& dir,
+                        const UnitProgress& progress = {});
 
 }  // namespace kestrio::unit

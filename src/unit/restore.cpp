@@ -76,8 +76,13 @@ std::string RestoreStoppedText(const RestoreResult& result) {
 }
 
 RestoreResult RestoreUnit(Session& session, const UnitBackup& backup, const UnitProgress& progress) {
+  return RestoreUnit(session, session.Engine(), backup, progress);
+}
+
+RestoreResult RestoreUnit(Session& session, Engine& through, const UnitBackup& backup,
+                          const UnitProgress& progress) {
   RestoreResult result;
-  UnitEngine engine(session.Engine());
+  UnitEngine engine(through);
   auto tell = [&](const std::string& step) {
     if (progress) progress(step);
   };

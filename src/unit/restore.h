@@ -25,6 +25,9 @@ struct RestoreResult {
 };
 
 RestoreResult RestoreUnit(Session& session, const UnitBackup& backup, const UnitProgress& progress = {});
+// The same with the transactions through `through` (a recording engine over the session's, say).
+RestoreResult RestoreUnit(Session& session, Engine& through, const UnitBackup& backup,
+                          const UnitProgress& progress = {});
 
 // "Restore stopped at: STEP." with the steps done and the steps skipped, one per line.
 std::string RestoreStoppedText(const RestoreResult& result);
