@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -330,13 +331,21 @@ class Bench {
     const auto backupDir = [&unitDir, &backups] {
       return unitDir.filePath(QString("unit-%1").arg(backups++)).toStdString();
     };
+    // The unit jobs work on a unit as commissioned: every table full (what the image filling left in
+    // the message area is no configuration an upload could write back), and a backup of it. Made
+    // once, before a unit job's first (unmeasured) run, over the session's own engine.
     std::optional<unit::UnitBackup> unitBackup;
-    {
+    const auto prepareUnit = [this, &configuration, &unitBackup, &backupDir] {
+      if (unitBackup) return true;
+      transfer::LoadedItems loaded;
+      if (!transfer::UploadConfiguration(engine(), configuration, transfer::UploadSelection::All(), loaded).ok())
+        return false;
+      prompter_.Clear();
       const std::string first = backupDir();
       std::string why;
-      if (!unit::BackupUnit(*session_, first).ok || !(unitBackup = unit::LoadBackup(first, why)))
-        return Fail(error, "the unit backup to restore could not be made: " + why + Messages());
-    }
+      if (unit::BackupUnit(*session_, first).ok) unitBackup = unit::LoadBackup(first, why);
+      return unitBackup.has_value();
+    };
     const std::vector<Job> jobs = {
         {"eeprom_read_16k", "EEPROM image read, 16 KiB (probe + blocks of 1000 bytes)",
          [&rec] {
@@ -363,11 +372,20 @@ class Bench {
            return reader.Run({}).ok() && session_->Configuration().timers[63].outputState != config::NO_STATE;
          }},
         {"unit_backup", "unit backup: status, EEPROM image, rack, configuration, option pages, folder written",
-         [this, &rec, &backupDir] { return unit::BackupUnit(*session_, rec, backupDir()).ok; }},
+         [this, &rec, &backupDir, &prepareUnit] {
+           return prepareUnit() && unit::BackupUnit(*session_, rec, backupDir()).ok;
+         }},
         {"unit_restore", "unit restore: rack, EEPROM image, upload, point types, option values, store",
-         [this, &rec, &unitBackup] {
+         [this, &rec, &unitBackup, &prepareUnit] {
+           if (!prepareUnit()) return false;
            prompter_.defaultAnswer = Answer::Yes;
-           const bool ok = unit::RestoreUnit(*session_, rec, *unitBackup).ok();
+           const unit::RestoreResult r = unit::RestoreUnit(*session_, rec, *unitBackup);
+           if (!r.ok()) {
+             std::string said;
+             for (const std::string& s : r.said) said += " " + s;
+             std::fprintf(stderr, "unit_restore stopped at: %s;%s\n", r.failed.c_str(), said.c_str());
+           }
+           const bool ok = r.ok();
            // Its one question is no failure.
            const bool asked = prompter_.log.size() == 1 && prompter_.log[0].kind == "ask";
            prompter_.Clear();
