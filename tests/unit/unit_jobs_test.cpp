@@ -14,6 +14,7 @@
 #include "unit/backup.h"
 #include "unit/backup_folder.h"
 #include "unit/restore.h"
+#include "unit/verify.h"
 // clang-format on
 
 namespace kestrio::unit {
@@ -200,7 +201,7 @@ TEST_F(UnitJobsTest, AFailingStepListsWhatWasDoneAndWhatWasNot) {
                                "Not done:\n  Write the option values\n  Send the store command\n"));
 }
 
-TEST_F(UnitJobsTest, ABackupOfAUnitWithoutEventMessagesRecordsTheGapAndStillLoads) {
+TEST_F(UnitJobsTest, ABackupOfAUnitWithoutEventMessagesRecordsTheGapAndARestoreSkipsIt) {
   sim_->WithBrain([](sim::Brain& b) { return b.Withhold(mm::kEventMessages.base); });
   session_->SetHost(SimHost());
   ASSERT_TRUE(session_->Connect(false));
@@ -212,6 +213,14 @@ TEST_F(UnitJobsTest, ABackupOfAUnitWithoutEventMessagesRecordsTheGapAndStillLoad
   const auto loaded = LoadBackup(Path("old-kernel"), error);
   ASSERT_TRUE(loaded) << error;
   EXPECT_TRUE(loaded->manifest.HasGap("configuration:messages"));
+  // A restore skips what the backup does not hold, and so does the comparison after it.
+  session_->SetHost(StartB());
+  ASSERT_TRUE(session_->Connect(false));
+  prompter_.answers = {Answer::Yes};
+  const RestoreResult restored = RestoreUnit(*session_, *loaded);
+  EXPECT_TRUE(restored.ok()) << restored.failed;
+  const VerifyResult verified = VerifyUnit(*session_, *loaded);
+  EXPECT_TRUE(verified.ok()) << (verified.differences.empty() ? "" : DifferenceText(verified.differences[0]));
   for (const auto& entry : fs::directory_iterator(dir_.path().toStdString()))
     EXPECT_THAT(entry.path().filename().string(), ::testing::Not(HasSubstr(".partial-")));
 }
