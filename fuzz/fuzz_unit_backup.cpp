@@ -26,8 +26,9 @@ void CheckManifest(std::string_view text) {
   }
   for (const unit::ManifestFile& f : m->files) KESTRIO_FUZZ_CHECK(unit::IsBackupFileName(f.name));
   const auto again = unit::ParseManifest(unit::WriteManifest(*m), error);
-  KESTRIO_FUZZ_CHECK(again && again->files.size() == m->files.size() && again->gaps.size() == m->gaps.size() &&
-                     again->status == m->status && again->host == m->host);
+  KESTRIO_FUZZ_CHECK(again && again->files.size() == m->files.size() &&
+                     again->gaps.size() == m->gaps.size() && again->status == m->status &&
+                     again->host == m->host);
 }
 
 void CheckRack(std::string_view text) {

@@ -45,7 +45,9 @@ bool IsUnitCommand(CliCommand command) {
          command == CliCommand::Report;
 }
 
-bool ReadsBackup(CliCommand command) { return command == CliCommand::Restore || command == CliCommand::Verify; }
+bool ReadsBackup(CliCommand command) {
+  return command == CliCommand::Restore || command == CliCommand::Verify;
+}
 
 CommandResult RunBackup(CliRun& run) {
   CommandResult r;

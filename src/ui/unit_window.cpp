@@ -42,7 +42,8 @@ std::string VerifyText(const unit::VerifyResult& v) {
   for (const std::string& part : v.unread) out += "Could not read back: " + part + ".\n";
   if (v.ok()) return out + "The unit matches the backup.\n";
   if (!v.differences.empty())
-    out += std::to_string(v.differences.size()) + (v.differences.size() == 1 ? " difference.\n" : " differences.\n");
+    out += std::to_string(v.differences.size()) +
+           (v.differences.size() == 1 ? " difference.\n" : " differences.\n");
   return out;
 }
 
@@ -51,7 +52,9 @@ std::string VerifyText(const unit::VerifyResult& v) {
 UnitChoosers& UnitFileChoosers() {
   static UnitChoosers choosers{
       [](QWidget* parent) { return QFileDialog::getSaveFileName(parent, "Back Up Unit: new folder"); },
-      [](QWidget* parent) { return QFileDialog::getExistingDirectory(parent, "Restore Unit: backup folder"); },
+      [](QWidget* parent) {
+        return QFileDialog::getExistingDirectory(parent, "Restore Unit: backup folder");
+      },
       [](QWidget* parent) {
         return QFileDialog::getSaveFileName(parent, "Commissioning Report", {},
                                             "Markdown (*.md);;HTML (*.html)");
@@ -141,7 +144,7 @@ void FrmUnitJob::Run(const QString& path) {
     }
     case UnitJob::Report: {
       const auto format = path.endsWith(".html", Qt::CaseInsensitive) ? unit::ReportFormat::Html
-                                                                       : unit::ReportFormat::Markdown;
+                                                                      : unit::ReportFormat::Markdown;
       const unit::ReportResult r = unit::UnitReport(session, format, progress);
       std::string text = Lines(r.said);
       for (const std::string& part : r.unread) text += "Could not read: " + part + ".\n";

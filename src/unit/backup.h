@@ -14,14 +14,15 @@ namespace kestrio::unit {
 
 struct BackupResult {
   bool ok = false;
-  std::string error;               // why no backup was written
-  Manifest manifest;               // what was written, its gaps included
-  std::vector<std::string> said;   // what the transactions reported on the way
+  std::string error;              // why no backup was written
+  Manifest manifest;              // what was written, its gaps included
+  std::vector<std::string> said;  // what the transactions reported on the way
 };
 
 // The status page must be readable (it names the unit); every other part may be a gap. The folder
 // is written only at the end, whole (WriteBackupFolder).
-BackupResult BackupUnit(Session& session, const std::filesystem::path& dir, const UnitProgress& progress = {});
+BackupResult BackupUnit(Session& session, const std::filesystem::path& dir,
+                        const UnitProgress& progress = {});
 // The same with the transactions through `through` (a recording engine over the session's, say).
 BackupResult BackupUnit(Session& session, Engine& through, const std::filesystem::path& dir,
                         const UnitProgress& progress = {});

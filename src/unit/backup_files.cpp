@@ -63,7 +63,8 @@ bool IsBackupFileName(std::string_view name) {
 std::string WriteRackText(const points::RackTypes& rack) {
   std::string out = "# Kestrio rack: each slot's module type code, then the type codes of its four points\n";
   for (int slot = 0; slot < points::kSlots; ++slot) {
-    out += "slot " + std::to_string(slot) + ": module " + std::to_string(rack.RackModuleTypes[slot]) + " points";
+    out +=
+        "slot " + std::to_string(slot) + ": module " + std::to_string(rack.RackModuleTypes[slot]) + " points";
     for (int p = 0; p < points::kPointsPerSlot; ++p)
       out += " " + std::to_string(rack.RackPointTypes[slot * points::kPointsPerSlot + p]);
     out += "\n";
@@ -91,7 +92,8 @@ std::optional<points::RackTypes> ParseRackText(std::string_view text, std::strin
     slotText.remove_suffix(1);
     const auto slot = Int32(slotText);
     if (!slot || *slot < 0 || *slot >= points::kSlots) return refuse("the slot is not 0 to 15");
-    if (seen[static_cast<std::size_t>(*slot)]) return refuse("slot " + std::to_string(*slot) + " appears twice");
+    if (seen[static_cast<std::size_t>(*slot)])
+      return refuse("slot " + std::to_string(*slot) + " appears twice");
     seen[static_cast<std::size_t>(*slot)] = true;
     if (Word(rest) != "module") return refuse("\"module\" was expected after the slot");
     const auto module = Int32(Word(rest));
@@ -115,7 +117,8 @@ std::optional<points::RackTypes> ParseRackText(std::string_view text, std::strin
 }
 
 std::string WriteOptionValuesText(const OptionValues& values) {
-  std::string out = "# Kestrio option values: [page file], then each writable row's address, value digits and label\n";
+  std::string out =
+      "# Kestrio option values: [page file], then each writable row's address, value digits and label\n";
   for (const OptionPageValues& page : values) {
     out += "[" + page.page + "]\n";
     for (const OptionValue& v : page.values) out += v.address + " " + v.digits + " " + v.label + "\n";

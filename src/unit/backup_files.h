@@ -28,7 +28,8 @@ std::string WriteRackText(const points::RackTypes& rack);
 std::optional<points::RackTypes> ParseRackText(std::string_view text, std::string& error);
 
 // Option values file: "[PAGE FILE]" opens a page; each row below is "ADDRESS DIGITS LABEL": the
-// 12-digit address, the value's hex digits as the brain holds them (whole quadlets), and the row's label for a reader.
+// 12-digit address, the value's hex digits as the brain holds them (whole quadlets), and the row's label for
+// a reader.
 struct OptionValue {
   std::string address;
   std::string digits;

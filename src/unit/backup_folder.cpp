@@ -67,7 +67,8 @@ std::optional<std::string> ReadSmallFile(const fs::path& path, std::string& erro
 
 }  // namespace
 
-bool WriteBackupFolder(const fs::path& dir, Manifest& manifest, const BackupFiles& files, std::string& error) {
+bool WriteBackupFolder(const fs::path& dir, Manifest& manifest, const BackupFiles& files,
+                       std::string& error) {
   std::error_code ec;
   if (fs::exists(dir, ec) && !(fs::is_directory(dir, ec) && fs::is_empty(dir, ec))) {
     error = dir.string() + " already exists; a backup goes into a new or empty folder.";

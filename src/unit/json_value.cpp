@@ -196,7 +196,8 @@ class JsonParser {
   }
 
   bool Value(JsonValue& v, int depth) {
-    if (depth > kMaxJsonDepth) return Fail("nested more than " + std::to_string(kMaxJsonDepth) + " levels deep");
+    if (depth > kMaxJsonDepth)
+      return Fail("nested more than " + std::to_string(kMaxJsonDepth) + " levels deep");
     Blanks();
     if (at_ >= text_.size()) return Fail("the text ends where a value was expected");
     const char c = text_[at_];
@@ -225,7 +226,8 @@ class JsonParser {
     }
     while (true) {
       Blanks();
-      if (at_ >= text_.size() || text_[at_] != '"') return Fail("a member name in double quotes was expected");
+      if (at_ >= text_.size() || text_[at_] != '"')
+        return Fail("a member name in double quotes was expected");
       std::string key;
       if (!String(key)) return false;
       Blanks();

@@ -33,10 +33,13 @@ std::string WriteManifest(const Manifest& m) {
   for (const auto& [label, value] : m.status) status.Set(label, JsonValue::Str(value));
   JsonValue files = JsonValue::Array();
   for (const ManifestFile& f : m.files)
-    files.Add(JsonValue::Object().Set("name", JsonValue::Str(f.name)).Set("sha256", JsonValue::Str(f.sha256)));
+    files.Add(
+        JsonValue::Object().Set("name", JsonValue::Str(f.name)).Set("sha256", JsonValue::Str(f.sha256)));
   JsonValue gaps = JsonValue::Array();
   for (const Gap& g : m.gaps)
-    gaps.Add(JsonValue::Object().Set("category", JsonValue::Str(g.category)).Set("reason", JsonValue::Str(g.reason)));
+    gaps.Add(JsonValue::Object()
+                 .Set("category", JsonValue::Str(g.category))
+                 .Set("reason", JsonValue::Str(g.reason)));
   JsonValue root = JsonValue::Object();
   root.Set("format", JsonValue::Str(kManifestFormat))
       .Set("version", JsonValue::Int(kManifestVersion))
@@ -61,7 +64,8 @@ std::optional<Manifest> ParseManifest(std::string_view text, std::string& error)
     const JsonValue* m = v.Find(key);
     return m ? m->AsString() : std::nullopt;
   };
-  if (text_of(*root, "format") != std::string(kManifestFormat)) return refuse("it is not a Kestrio unit backup manifest");
+  if (text_of(*root, "format") != std::string(kManifestFormat))
+    return refuse("it is not a Kestrio unit backup manifest");
   const JsonValue* version = root->Find("version");
   if (!version || version->AsInt() != kManifestVersion)
     return refuse("its version is not " + std::to_string(kManifestVersion));

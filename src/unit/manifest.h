@@ -24,9 +24,9 @@ struct Gap {
 };
 
 struct Manifest {
-  std::string created;  // UTC, "2026-12-07T04:10:00Z"
-  std::string host;     // the host field the backup was made through
-  std::string mac;      // "00-11-22-33-44-55" as the status page shows it
+  std::string created;                                      // UTC, "2026-12-07T04:10:00Z"
+  std::string host;                                         // the host field the backup was made through
+  std::string mac;                                          // "00-11-22-33-44-55" as the status page shows it
   std::vector<std::pair<std::string, std::string>> status;  // the status page: label (no colon), value
   std::vector<ManifestFile> files;
   std::vector<Gap> gaps;

@@ -51,14 +51,15 @@ ReportSection RackSection(Engine& engine, const points::ModulePointTables& table
   }
   rack = *read;
   points::PointTexts values;
-  if (!points::Scan(engine, rack, values).ok) s.paragraphs.push_back("The live values could not all be read.");
+  if (!points::Scan(engine, rack, values).ok)
+    s.paragraphs.push_back("The live values could not all be read.");
   const points::RackView view = points::DescribeRack(tables, rack, true);
   ReportTable t{"", {"Slot", "Module", "Point", "Point type", "Value"}, {}};
   for (int point = 0; point < points::kPoints; ++point) {
     const int slot = point / points::kPointsPerSlot;
     const bool first = point % points::kPointsPerSlot == 0;
-    t.rows.push_back({first ? std::to_string(slot) : "", first ? view.slotViews[slot].text : "", std::to_string(point),
-                      view.configTexts[point], values[point]});
+    t.rows.push_back({first ? std::to_string(slot) : "", first ? view.slotViews[slot].text : "",
+                      std::to_string(point), view.configTexts[point], values[point]});
   }
   s.tables.push_back(std::move(t));
   return s;
@@ -113,8 +114,8 @@ ReportSection ConfigurationSection(Engine& engine, const points::ModulePointTabl
 
 }  // namespace
 
-ReportDocument BuildUnitReport(Session& session, std::vector<std::string>& unread, std::vector<std::string>& said,
-                               const UnitProgress& progress) {
+ReportDocument BuildUnitReport(Session& session, std::vector<std::string>& unread,
+                               std::vector<std::string>& said, const UnitProgress& progress) {
   UnitEngine engine(session.Engine());
   auto tell = [&](const std::string& step) {
     if (progress) progress(step);

@@ -21,8 +21,8 @@ struct ReportResult {
 };
 
 // Gathers the report's data from the brain into a document.
-ReportDocument BuildUnitReport(Session& session, std::vector<std::string>& unread, std::vector<std::string>& said,
-                               const UnitProgress& progress = {});
+ReportDocument BuildUnitReport(Session& session, std::vector<std::string>& unread,
+                               std::vector<std::string>& said, const UnitProgress& progress = {});
 
 ReportResult UnitReport(Session& session, ReportFormat format, const UnitProgress& progress = {});
 

@@ -96,12 +96,14 @@ RestoreResult RestoreUnit(Session& session, Engine& through, const UnitBackup& b
   }
   if (backup.rack) {
     for (int slot = 0; slot < points::kSlots; ++slot)
-      if (backup.rack->RackModuleTypes[slot] != unitRack->RackModuleTypes[slot]) result.differingSlots.push_back(slot);
+      if (backup.rack->RackModuleTypes[slot] != unitRack->RackModuleTypes[slot])
+        result.differingSlots.push_back(slot);
   }
 
   std::vector<Step> steps;
   if (HoldsImage(backup))
-    steps.push_back({"Store the EEPROM image", [&] { return StoreEepromImage(engine, *backup.eepromText, kUnitBlockBytes); }});
+    steps.push_back({"Store the EEPROM image",
+                     [&] { return StoreEepromImage(engine, *backup.eepromText, kUnitBlockBytes); }});
   if (backup.configuration) {
     steps.push_back({"Upload the configuration", [&] {
                        transfer::LoadedItems loaded;
@@ -119,8 +121,9 @@ RestoreResult RestoreUnit(Session& session, Engine& through, const UnitBackup& b
                      return JudgeReply(SendCommandQuadlet(engine, DeviceCommand::StoreToEeprom), engine.Ui());
                    }});
 
-  std::string question = "Restore the backup of " + backup.manifest.created + " (from " + backup.manifest.host +
-                         ", MAC " + backup.manifest.mac + ") onto " + session.Host() + "?\n\nIt will:";
+  std::string question = "Restore the backup of " + backup.manifest.created + " (from " +
+                         backup.manifest.host + ", MAC " + backup.manifest.mac + ") onto " + session.Host() +
+                         "?\n\nIt will:";
   for (const Step& s : steps) question += "\n  " + s.name;
   if (!backup.manifest.gaps.empty()) {
     question += "\n\nThe backup does not hold these, which are left as they are:";
@@ -128,8 +131,8 @@ RestoreResult RestoreUnit(Session& session, Engine& through, const UnitBackup& b
   }
   if (!result.differingSlots.empty()) {
     question += "\n\nThe unit's rack differs from the backup's in slot" +
-                std::string(result.differingSlots.size() == 1 ? " " : "s ") + SlotList(result.differingSlots) +
-                ":";
+                std::string(result.differingSlots.size() == 1 ? " " : "s ") +
+                SlotList(result.differingSlots) + ":";
     for (int slot : result.differingSlots)
       question += "\n  slot " + std::to_string(slot) + ": module type " +
                   std::to_string(unitRack->RackModuleTypes[slot]) + " here, " +

@@ -15,12 +15,12 @@ namespace kestrio::unit {
 inline constexpr char kRestoreTitle[] = "Restore Unit";
 
 struct RestoreResult {
-  bool declined = false;            // the operator said No: nothing was written
-  std::vector<int> differingSlots;  // slots whose module type differs from the backup's
-  std::vector<std::string> done;    // the steps carried out, in order
-  std::string failed;               // the step that failed, if one did
-  std::vector<std::string> skipped; // the steps not carried out after it
-  std::vector<std::string> said;    // what the transactions reported on the way
+  bool declined = false;             // the operator said No: nothing was written
+  std::vector<int> differingSlots;   // slots whose module type differs from the backup's
+  std::vector<std::string> done;     // the steps carried out, in order
+  std::string failed;                // the step that failed, if one did
+  std::vector<std::string> skipped;  // the steps not carried out after it
+  std::vector<std::string> said;     // what the transactions reported on the way
   bool ok() const { return !declined && failed.empty(); }
 };
 

@@ -20,7 +20,8 @@ std::string ImageDigits(const std::string& text) {
   return digits.substr(0, digits.size() - image->ignoredDigits);
 }
 
-void CompareImages(const std::string& backupText, const std::string& unitText, std::vector<UnitDifference>& out) {
+void CompareImages(const std::string& backupText, const std::string& unitText,
+                   std::vector<UnitDifference>& out) {
   const std::string a = ImageDigits(backupText);
   const std::string b = ImageDigits(unitText);
   if (a == b) return;
@@ -112,8 +113,8 @@ VerifyResult VerifyUnit(Session& session, const UnitBackup& backup, const UnitPr
     tell("Reading back the option values");
     for (const OptionPageValues& page : *backup.options) {
       for (const OptionValue& v : page.values) {
-        const MemMapResult r =
-            MemMapData(engine, {static_cast<double>(v.digits.size() / 8), v.address, {}, true, kUnitBlockBytes});
+        const MemMapResult r = MemMapData(
+            engine, {static_cast<double>(v.digits.size() / 8), v.address, {}, true, kUnitBlockBytes});
         if (!r.ok()) {
           result.unread.push_back(page.page + " " + v.label);
         } else if (r.Data() != v.digits) {

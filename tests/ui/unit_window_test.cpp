@@ -44,7 +44,8 @@ TEST_F(UnitWindowTest, BackUpRestoreAndReportRunFromTheOptionsMenu) {
 
   EXPECT_THAT(Run("Back Up Unit..."), HasSubstr("Saved the unit to " + folder.toStdString() + "."));
   prompter_.answers = {Answer::Yes};
-  EXPECT_THAT(Run("Restore Unit..."), HasSubstr("Done: Send the store command\nThe unit matches the backup.\n"));
+  EXPECT_THAT(Run("Restore Unit..."),
+              HasSubstr("Done: Send the store command\nThe unit matches the backup.\n"));
   EXPECT_THAT(Run("Commissioning Report..."), HasSubstr("Saved the report to"));
   QFile sheet(report);
   ASSERT_TRUE(sheet.open(QIODevice::ReadOnly));

@@ -1,8 +1,9 @@
 // The backup's own formats: checksums, the JSON reader behind the manifest, and the rack and option
 // values files, each refusing what it cannot use with the line at fault.
+#include "unit/backup_files.h"
+
 #include <gmock/gmock.h>
 
-#include "unit/backup_files.h"
 #include "unit/json_value.h"
 #include "unit/manifest.h"
 #include "unit/sha256.h"
@@ -45,7 +46,9 @@ TEST(JsonReaderTest, RefusesWhatIsNotOneBoundedValue) {
   std::string error;
   const auto v = ParseJson("\"\\ud800\\u0041\\ud83d\\ude00\"", error);
   ASSERT_TRUE(v) << error;
-  EXPECT_EQ(v->AsString(), "\xEF\xBF\xBD" "A\xF0\x9F\x98\x80");
+  EXPECT_EQ(v->AsString(),
+            "\xEF\xBF\xBD"
+            "A\xF0\x9F\x98\x80");
 }
 
 TEST(ManifestTest, WrittenManifestReadsBackAndForeignOnesAreRefused) {

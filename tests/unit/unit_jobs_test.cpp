@@ -71,9 +71,10 @@ class UnitJobsTest : public test::SimSession {
   void CommissionA() {
     const std::string data = Path("location.dat");
     // One record of 12 bytes at the settings' "Location" field.
-    std::ofstream(data) << Hex(mm::kEepromImage.base, 12) << ": 00000014" << "00000000"
-                        << Hex((mm::kSettings.base + 0x20) & 0xFFFFFFFF, 8) << "0000000C"
-                        << "4669656C6420736974652041" << "\n";
+    std::ofstream(data) << Hex(mm::kEepromImage.base, 12) << ": 00000014"
+                        << "00000000" << Hex((mm::kSettings.base + 0x20) & 0xFFFFFFFF, 8) << "0000000C"
+                        << "4669656C6420736974652041"
+                        << "\n";
     EXPECT_EQ(Tool(SimHost(), {"eeprom", "store", data, "--yes"}).exit, 0);
     EXPECT_EQ(Tool(SimHost(), {"config", "upload", kEveryTable}).exit, 0);
     EXPECT_EQ(Tool(SimHost(), {"options", "Network", "--set", "Host name=field-a", "--yes"}).exit, 0);
@@ -129,7 +130,8 @@ TEST_F(UnitJobsTest, ABackupThatDoesNotHoldTogetherIsRefusedBeforeAnythingIsSent
     const char* said;
   };
   const Case cases[] = {
-      {"a changed file", [](const fs::path& d) { std::ofstream(d / kRackFile, std::ios::app) << "# edited\n"; },
+      {"a changed file",
+       [](const fs::path& d) { std::ofstream(d / kRackFile, std::ios::app) << "# edited\n"; },
        "rack.txt does not match its checksum in unit.json"},
       {"a missing file", [](const fs::path& d) { fs::remove(d / kOptionsFile); },
        "options.txt is missing from the backup."},
