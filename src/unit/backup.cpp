@@ -36,6 +36,9 @@ BackupResult BackupUnit(Session& session, Engine& through, const std::filesystem
   Manifest& m = result.manifest;
   BackupFiles files;
 
+  // Refused before the brain is read, rather than after the whole job.
+  if (FolderTaken(dir, result.error)) return result;
+
   Tell(progress, "Reading the status page");
   if (!ReadStatusArea(engine, session.Status())) {
     result.said = engine.Said();

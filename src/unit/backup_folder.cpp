@@ -67,13 +67,17 @@ std::optional<std::string> ReadSmallFile(const fs::path& path, std::string& erro
 
 }  // namespace
 
+bool FolderTaken(const fs::path& dir, std::string& error) {
+  std::error_code ec;
+  if (!fs::exists(dir, ec) || (fs::is_directory(dir, ec) && fs::is_empty(dir, ec))) return false;
+  error = dir.string() + " already exists; a backup goes into a new or empty folder.";
+  return true;
+}
+
 bool WriteBackupFolder(const fs::path& dir, Manifest& manifest, const BackupFiles& files,
                        std::string& error) {
+  if (FolderTaken(dir, error)) return false;
   std::error_code ec;
-  if (fs::exists(dir, ec) && !(fs::is_directory(dir, ec) && fs::is_empty(dir, ec))) {
-    error = dir.string() + " already exists; a backup goes into a new or empty folder.";
-    return false;
-  }
   const fs::path target = fs::absolute(dir, ec).lexically_normal();
   const fs::path parent = target.has_filename() ? target.parent_path() : target.parent_path().parent_path();
   const std::string leaf = (target.has_filename() ? target : target.parent_path()).filename().string();

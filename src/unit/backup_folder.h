@@ -17,6 +17,9 @@ namespace kestrio::unit {
 // The files of a backup, name and bytes; the manifest's file list and checksums are filled in from them.
 using BackupFiles = std::vector<std::pair<std::string, std::string>>;
 
+// True, with `error` saying so, when `dir` exists and is not an empty folder: no backup goes there.
+bool FolderTaken(const std::filesystem::path& dir, std::string& error);
+
 // Writes the files and then the manifest into a sibling folder "DIR.partial-XXXXXX", flushing each
 // to the disk, and renames it to `dir`; on any failure the sibling is removed and `dir` is left as
 // it was. `dir` must not exist or be an empty folder. False with `error` saying why.
