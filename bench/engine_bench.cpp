@@ -7,11 +7,14 @@
 
 #include <sys/resource.h>
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "config/mask.h"
 #include "core/session.h"
@@ -25,6 +28,8 @@
 #include "stats.h"
 #include "transfer/brain_reader.h"
 #include "transfer/upload.h"
+#include "unit/backup.h"
+#include "unit/restore.h"
 
 namespace kestrio::bench {
 
@@ -318,6 +323,29 @@ class Bench {
       // The window shows the transfer's lines: making them is part of the job.
       return r.ok() && !TransferText(r, true).empty();
     };
+    // The whole-unit jobs write their folders to memory when the machine offers it: the figure is
+    // the job's traffic and work against its replay, not the disk's flush.
+    const QString shm = "/dev/shm";
+    QTemporaryDir unitDir((QDir(shm).exists() ? shm : QDir::tempPath()) + "/kestrio-bench-XXXXXX");
+    int backups = 0;
+    const auto backupDir = [&unitDir, &backups] {
+      return unitDir.filePath(QString("unit-%1").arg(backups++)).toStdString();
+    };
+    // The unit jobs work on a unit as commissioned: every table full (what the image filling left in
+    // the message area is no configuration an upload could write back), and a backup of it. Made
+    // once, before a unit job's first (unmeasured) run, over the session's own engine.
+    std::optional<unit::UnitBackup> unitBackup;
+    const auto prepareUnit = [this, &configuration, &unitBackup, &backupDir] {
+      if (unitBackup) return true;
+      transfer::LoadedItems loaded;
+      if (!transfer::UploadConfiguration(engine(), configuration, transfer::UploadSelection::All(), loaded).ok())
+        return false;
+      prompter_.Clear();
+      const std::string first = backupDir();
+      std::string why;
+      if (unit::BackupUnit(*session_, first).ok) unitBackup = unit::LoadBackup(first, why);
+      return unitBackup.has_value();
+    };
     const std::vector<Job> jobs = {
         {"eeprom_read_16k", "EEPROM image read, 16 KiB (probe + blocks of 1000 bytes)",
          [&rec] {
@@ -343,6 +371,27 @@ class Bench {
                                               session_->LoadedConfiguration()});
            return reader.Run({}).ok() && session_->Configuration().timers[63].outputState != config::NO_STATE;
          }},
+        {"unit_backup", "unit backup: status, EEPROM image, rack, configuration, option pages, folder written",
+         [this, &rec, &backupDir, &prepareUnit] {
+           return prepareUnit() && unit::BackupUnit(*session_, rec, backupDir()).ok;
+         }},
+        {"unit_restore", "unit restore: rack, EEPROM image, upload, point types, option values, store",
+         [this, &rec, &unitBackup, &prepareUnit] {
+           if (!prepareUnit()) return false;
+           prompter_.defaultAnswer = Answer::Yes;
+           const unit::RestoreResult r = unit::RestoreUnit(*session_, rec, *unitBackup);
+           if (!r.ok()) {
+             std::string said;
+             for (const std::string& s : r.said) said += " " + s;
+             std::fprintf(stderr, "unit_restore stopped at: %s;%s\n", r.failed.c_str(), said.c_str());
+           }
+           const bool ok = r.ok();
+           // Its one question is no failure.
+           const bool asked = prompter_.log.size() == 1 && prompter_.log[0].kind == "ask";
+           prompter_.Clear();
+           prompter_.defaultAnswer = Answer::No;
+           return ok && asked;
+         }},
         {"rack_read_1000_scans", "rack read (4 blocks of 1024 bytes) + 1000 scans (256 + 8 bytes each)",
          [&rec] {
            // As the points window in values mode: the rack once, then the scans with their texts.
@@ -355,6 +404,8 @@ class Bench {
          }},
     };
     for (const Job& job : jobs) {
+      if (!z.onlyJobs.empty() && std::find(z.onlyJobs.begin(), z.onlyJobs.end(), job.name) == z.onlyJobs.end())
+        continue;
       JobResult r{job.name, job.what};
       // A first run records the job's requests (the same every run) and warms both sides up.
       rec.Clear();

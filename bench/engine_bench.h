@@ -22,6 +22,7 @@ struct Sizes {
   int timeoutPairs = 50;
   int timeoutPerPair = 400;
   int jobRepeats = 5;      // each whole job and its raw replay
+  std::vector<std::string> onlyJobs;  // run only these whole jobs (none: all)
 };
 
 struct KindResult {

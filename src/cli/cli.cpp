@@ -16,6 +16,7 @@
 #include "cli/cli_config.h"
 #include "cli/cli_prompter.h"
 #include "cli/cli_transfer.h"
+#include "cli/cli_unit.h"
 #include "transport/host_address.h"
 #include "core/session.h"
 
@@ -44,7 +45,7 @@ void PrintJson(std::ostream& out, const CliArgs& args, const CliPrompter& ui, in
 }
 
 CommandResult Dispatch(CliRun& run, const std::string& eepromText, OptionsJob& optionsJob,
-                       const config::StateGlobals& configFile) {
+                       const config::StateGlobals& configFile, const std::optional<unit::UnitBackup>& backup) {
   switch (run.args.command) {
     case CliCommand::Status:
       return RunStatus(run);
@@ -70,6 +71,14 @@ CommandResult Dispatch(CliRun& run, const std::string& eepromText, OptionsJob& o
       return RunConfigDiff(run, configFile);
     case CliCommand::Points:
       return RunPoints(run);
+    case CliCommand::Backup:
+      return RunBackup(run);
+    case CliCommand::Restore:
+      return RunRestore(run, *backup);
+    case CliCommand::Verify:
+      return RunVerify(run, *backup);
+    case CliCommand::Report:
+      return RunReport(run);
     case CliCommand::Decode:
     case CliCommand::ConfigShow:
     case CliCommand::ConfigSave:
@@ -139,6 +148,19 @@ int RunCli(const std::vector<std::string>& argv, const CliEnvironment& env, std:
     return kExitFailed;
   }
 
+  // A backup that does not hold together is refused before anything is sent, the connection's own
+  // power-up clear included.
+  std::optional<unit::UnitBackup> backup;
+  if (ReadsBackup(args.command)) {
+    std::string error;
+    backup = unit::LoadBackup(args.file, error);
+    if (!backup) {
+      ui.Note(error + (args.command == CliCommand::Restore ? " Nothing was written." : ""));
+      if (args.json) PrintJson(out, args, ui, kExitFailed, JsonObject().Str("folder", args.file));
+      return kExitFailed;
+    }
+  }
+
   // The engine waits on Qt event loops; a caller without an application object gets one for this run.
   int qtArgc = 1;
   char qtName[] = "kestrio-cli";
@@ -167,7 +189,7 @@ int RunCli(const std::vector<std::string>& argv, const CliEnvironment& env, std:
     if (ui.Messages().empty() || ui.Messages().back() != couldNot) ui.Note(couldNot);
     result.exit = kExitFailed;
   } else {
-    result = Dispatch(run, eepromText, optionsJob, configFile);
+    result = Dispatch(run, eepromText, optionsJob, configFile, backup);
     // The brain's own account of a failure, as the status window would have shown it.
     if (ui.StatusWanted() && session.IsConnected()) ReportLastError(run, result.json);
     session.Disconnect();

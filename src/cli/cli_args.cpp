@@ -65,6 +65,21 @@ constexpr CommandHelp kCommands[] = {
      "                                  \"point P: TYPE: VALUE\" per point; --watch rescans every MS\n"
      "                                  milliseconds and prints each change with its time (--count N\n"
      "                                  stops after N rescans; otherwise Ctrl-C ends it)\n"},
+    {"backup",
+     "  backup DIR                      the whole unit saved into the new folder DIR: EEPROM image,\n"
+     "                                  configuration, rack, option pages and unit.json (checksums, and\n"
+     "                                  the gaps: what the unit did not answer)\n"},
+    {"restore",
+     "  restore DIR                     a backup written onto the unit after one question (--yes), then\n"
+     "                                  verified; a failed step lists what was done and what was not\n"},
+    {"verify",
+     "  verify DIR                      the unit read back and compared with a backup, one line per\n"
+     "                                  difference: WHAT: backup \"VALUE\", unit \"VALUE\"\n"},
+    {"report",
+     "  report [--html] [-o FILE]       the commissioning report (status, rack, option pages,\n"
+     "                                  configuration) as Markdown, or HTML with --html\n"
+     "                                  (progress of backup, restore, verify and report on stderr when it\n"
+     "                                  is a terminal; exit 0 only when everything was done and verified)\n"},
 };
 
 constexpr char kHead[] =
@@ -250,6 +265,15 @@ std::string CheckOperands(CliArgs& a, const std::vector<std::string>& ops) {
       if (save) a.outFile = ops[1];
       return {};
     }
+    case CliCommand::Backup:
+    case CliCommand::Restore:
+    case CliCommand::Verify:
+      if (auto e = count(1, 1); !e.empty()) return e;
+      if (ops[0].empty()) return "the folder name is empty";
+      a.file = ops[0];
+      return {};
+    case CliCommand::Report:
+      return count(0, 0);
     case CliCommand::None:
       break;
   }
@@ -310,12 +334,17 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
     }
     const bool takesValue = name == "--host" || name == "--timeout" || name == "--log" ||
                             name == "--max-bytes" || name == "--set" || name == "--only" || name == "--watch" ||
-                            name == "--count";
-    const bool isFlag = name == "--yes" || name == "--json" || name == "--stats" || name == "--timers-first";
+                            name == "--count" || name == "-o";
+    const bool isFlag = name == "--yes" || name == "--json" || name == "--stats" || name == "--timers-first" ||
+                        name == "--html";
     if (!takesValue && !isFlag) return fail("unknown option " + name, UsageHint());
     if (isFlag) {
       if (inlineValue) return fail(name + " takes no value", UsageHint());
-      (name == "--yes" ? a.yes : name == "--json" ? a.json : name == "--stats" ? a.stats : a.timersFirst) = true;
+      (name == "--yes"     ? a.yes
+       : name == "--json"  ? a.json
+       : name == "--stats" ? a.stats
+       : name == "--html"  ? a.html
+                           : a.timersFirst) = true;
       continue;
     }
     std::string value;
@@ -333,6 +362,9 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
     } else if (name == "--host") {
       if (value.empty()) return fail("--host needs a value", UsageHint());
       a.host = value;
+    } else if (name == "-o") {
+      if (value.empty()) return fail("-o needs a file name", UsageHint());
+      a.outFile = value;
     } else if (name == "--only") {
       a.only = value;
     } else if (name == "--log") {
@@ -376,6 +408,8 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
       {"command", CliCommand::Command}, {"send", CliCommand::Send}, {"decode", CliCommand::Decode},
       {"options", CliCommand::Options},
       {"points", CliCommand::Points},
+      {"backup", CliCommand::Backup},   {"restore", CliCommand::Restore}, {"verify", CliCommand::Verify},
+      {"report", CliCommand::Report},
   };
   if (const auto it = kWords.find(word); it != kWords.end()) {
     a.command = it->second;
@@ -426,6 +460,9 @@ ParsedArgs ParseCliArgs(const std::vector<std::string>& argv) {
   if ((a.watchMs || countGiven) && a.command != CliCommand::Points)
     return fail(std::string(a.watchMs ? "--watch" : "--count") + " does not apply to " + word, CommandUsage(word));
   if (countGiven && !a.watchMs) return fail("--count needs --watch MS", CommandUsage(word));
+  // Only -o has set outFile so far: config save's OUT operand comes below.
+  if ((a.html || !a.outFile.empty()) && a.command != CliCommand::Report)
+    return fail(std::string(a.html ? "--html" : "-o") + " does not apply to " + a.name, CommandUsage(word));
   if (std::string e = CheckOperands(a, ops); !e.empty()) return fail(a.name + ": " + e, CommandUsage(word));
   return r;
 }

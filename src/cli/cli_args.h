@@ -25,7 +25,12 @@ enum class CliCommand {
   ConfigDownload,
   ConfigUpload,
   ConfigDiff,
-  Points
+  Points,
+  // The whole unit (cli_unit.cpp).
+  Backup,
+  Restore,
+  Verify,
+  Report
 };
 
 inline constexpr long kDefaultMaxBytes = 1000;
@@ -64,6 +69,8 @@ struct CliArgs {
   bool timersFirst = false;
   std::optional<int> watchMs;  // points --watch MS: rescan every MS milliseconds (1 to 3600000)
   long watchCount = 0;         // points --count N: stop after N rescans (0: until interrupted)
+  // report: --html, and -o FILE in outFile (empty: stdout). backup, restore, verify: the folder in file.
+  bool html = false;
 };
 
 struct ParsedArgs {

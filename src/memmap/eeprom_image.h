@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "memmap/device_commands.h"
+#include "memmap/eeprom_text.h"
 #include "transport/engine.h"
 
 namespace kestrio {
@@ -48,24 +49,6 @@ std::string EepromReadPreview(const std::string& from, const std::string& image)
 // The same for a loaded file: its first 100 characters, then " " + kRemainingNotShown.
 std::string LoadedTextPreview(const std::string& text);
 
-struct EepromRecord {
-  std::string address;  // twelve digits, "FFFF" and the record's 8
-  std::string data;     // 2 x N digits
-};
-
-struct EepromImage {
-  std::string address;  // the 12-digit EEPROM address the text begins with
-  std::int64_t length = 0;  // negative: the image is empty
-  std::vector<EepromRecord> records;
-  std::size_t ignoredDigits = 0;  // digits after the L bytes of records (an older save's read padding)
-};
-
-// Parses the text of a data file (or of a read): one line of a 12-digit address, ": ", and an image of
-// hex digits whose records lie within its L bytes. Digits after those L bytes are ignored (counted in
-// ignoredDigits); an empty image (L negative) has no records. Refused, with `error` saying why, is only
-// what would write wrong bytes: more than one line, no address, a character that is not a hex digit,
-// fewer bytes than L announces, a record running past L.
-std::optional<EepromImage> ParseEepromText(const std::string& text, std::string& error);
 
 // Stores `text` (as ParseEepromText reads it) into the brain: asks the "WARNING!!" question, then
 // refuses a malformed text before anything is sent, writes every record in blocks of at most maxBytes

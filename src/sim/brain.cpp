@@ -111,6 +111,13 @@ Brain::Brain(Rack rack) : rack_(std::move(rack)) {
   ResetLive();
 }
 
+bool Brain::Withhold(std::uint64_t address) {
+  Area* a = FindArea(address);
+  if (!a) return false;
+  a->readable = a->writable = false;
+  return true;
+}
+
 void Brain::Reset() {
   flash_.reset();
   ++flashVersion_;

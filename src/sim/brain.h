@@ -50,6 +50,9 @@ class Brain {
   bool Peek(std::uint64_t address, std::size_t length, Bytes& out);
   bool Poke(std::uint64_t address, const Bytes& data);
 
+  // Makes the area holding `address` refuse every read and write from now on, as a brain whose
+  // kernel lacks that area does (an older kernel without event messages, say). False when no area holds it.
+  bool Withhold(std::uint64_t address);
   const Rack& GetRack() const { return rack_; }
   bool PowerUpClearPending() const { return pucPending_; }
   std::int32_t LastErrorCode() const { return lastError_; }

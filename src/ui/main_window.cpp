@@ -24,6 +24,7 @@
 #include "core/session.h"
 #include "ui/main_rules.h"
 #include "ui/navigator.h"
+#include "ui/unit_window.h"
 #include "ui/option_page_menu.h"
 #include "ui/window_context.h"
 
@@ -127,6 +128,13 @@ void FrmMain::BuildMenus() {
   mnuSetTimeout = mnuOptions->addAction("Set &Timeout...", this, &FrmMain::mnuSetTimeout_Click);
   mnuLogToFile = mnuOptions->addAction("&Log to File...", this, &FrmMain::mnuLogToFile_Click);
   mnuLogToFile->setCheckable(true);
+  // The whole-unit jobs (ui/unit_window.h).
+  mnuOptions->addSeparator();
+  mnuOptions->addAction("Back Up Unit...", this, [this] { context_->Navigate().OpenUnitJob(UnitJob::Backup); });
+  mnuOptions->addAction("Restore Unit...", this, [this] { context_->Navigate().OpenUnitJob(UnitJob::Restore); });
+  mnuOptions->addAction("Commissioning Report...", this,
+                        [this] { context_->Navigate().OpenUnitJob(UnitJob::Report); });
+  mnuOptions->addSeparator();
   mnuExit = mnuOptions->addAction("E&xit", this, &FrmMain::mnuExit_Click);
 
   mnuAdvanced = menuBar()->addMenu("&Advanced");

@@ -14,6 +14,7 @@
 #include "ui/packet_decoder_window.h"
 #include "ui/points_window.h"
 #include "ui/status_window.h"
+#include "ui/unit_window.h"
 #include "ui/window_context.h"
 
 namespace kestrio::ui {
@@ -145,6 +146,12 @@ void MainNavigator::CloseAll() {
                      static_cast<QWidget*>(memoryMap_), static_cast<QWidget*>(manual_),
                      static_cast<QWidget*>(optionPage_), static_cast<QWidget*>(points_)})
     if (w) w->close();
+}
+
+void MainNavigator::OpenUnitJob(UnitJob job) {
+  auto* window = new FrmUnitJob(context_, job, owner_);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  if (!window->Start()) delete window;  // cancelled: nothing to show
 }
 
 }  // namespace kestrio::ui

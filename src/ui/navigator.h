@@ -23,6 +23,7 @@ class FrmSNMP;
 class FrmStatus;
 class FrmStateMain;
 class WindowContext;
+enum class UnitJob;
 
 class Navigator {
  public:
@@ -52,6 +53,9 @@ class Navigator {
   virtual void ShowPacket(const QString& packet) = 0;
   // The main window's round-trip label.
   virtual void ShowTxRxTime(const QString& text) = 0;
+  // Back Up Unit, Restore Unit, Commissioning Report: a window that asks for the folder or file and
+  // runs the job (ui/unit_window.h).
+  virtual void OpenUnitJob(UnitJob job) = 0;
 };
 
 // The navigator of the desktop program: windows are children of `owner` (the main window).
@@ -72,6 +76,7 @@ class MainNavigator : public Navigator {
   void OpenItemEditor(config::Editor editor, int item, QWidget* parent) override;
   void ShowPacket(const QString& packet) override;
   void ShowTxRxTime(const QString& text) override;
+  void OpenUnitJob(UnitJob job) override;
 
   // Where the round-trip time goes (the main window's label).
   void SetTxRxTimeSink(std::function<void(const QString&)> sink) { txRxSink_ = std::move(sink); }

@@ -65,6 +65,9 @@ class WindowContext {
     };
   }
   transfer::LoadedItems& LoadedConfiguration() { return session_.LoadedConfiguration(); }
+  // The whole-unit jobs (backup, restore, report) read and write every part of the unit through the
+  // unit layer's services, which take the session itself.
+  Session& UnitSession() { return session_; }
   std::string RackPointTypeName(int point) {
     const auto name = session_.ModuleTables().PointTypeName(session_.Rack().PointType(point));
     return name ? std::string(*name) : std::string();

@@ -19,8 +19,9 @@ allowed() {  # layer -> layers it may include from (besides itself)
     config) echo "protocol memmap points options" ;;
     transfer) echo "protocol transport memmap points options config" ;;
     core) echo "protocol transport memmap points options config transfer" ;;
-    ui|cli) echo "protocol transport memmap points options config transfer core" ;;
-    app) echo "protocol transport memmap points options config transfer core sim ui cli" ;;
+    unit) echo "protocol transport memmap points options config transfer core" ;;
+    ui|cli) echo "protocol transport memmap points options config transfer core unit" ;;
+    app) echo "protocol transport memmap points options config transfer core unit sim ui cli" ;;
     *) echo "" ;;
   esac
 }

@@ -6,6 +6,7 @@
 #include "ui/main_window.h"
 // clang-format on
 #include "ui/navigator.h"
+#include "ui/unit_window.h"
 #include "ui/window_context.h"
 
 #include <QLineEdit>
@@ -66,6 +67,9 @@ class RecordingNavigator : public Navigator {
   }
   void ShowPacket(const QString&) override { opened.push_back("decoder"); }
   void ShowTxRxTime(const QString&) override {}
+  void OpenUnitJob(UnitJob job) override {
+    opened.push_back(job == UnitJob::Backup ? "backup" : job == UnitJob::Restore ? "restore" : "report");
+  }
   std::vector<std::string> opened;
 };
 
