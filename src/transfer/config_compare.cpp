@@ -73,9 +73,13 @@ std::vector<Difference> CompareConfigurations(const StateGlobals& file, const St
   CompareKind(out, RecordKind::PointName, file, brain);
   CompareKind(out, RecordKind::Alarm, file, brain);
   CompareKind(out, RecordKind::SerialEvent, file, brain);
-  for (int i = 0; i < config::kSerialEventCount; ++i)
+  // A text file carries no priority for a serial event it does not define, so a brain's priority
+  // counts only where either side holds the event.
+  for (int i = 0; i < config::kSerialEventCount; ++i) {
+    if (!ShouldWrite(RecordKind::SerialEvent, file, i) && !BrainHas(RecordKind::SerialEvent, brain, i)) continue;
     CompareFields(out, ItemName(RecordKind::SerialEvent, i), {SerialPriorityField(file, i)},
                   {SerialPriorityField(brain, i)});
+  }
   CompareKind(out, RecordKind::Message, file, brain);
   CompareKind(out, RecordKind::DigitalEvent, file, brain);
   CompareKind(out, RecordKind::Timer, file, brain);
