@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QWidget>
 #include <cmath>
@@ -47,6 +48,7 @@
 #include "ui/serial_event_window.h"
 #include "ui/status_window.h"
 #include "ui/trend_window.h"
+#include "ui/unit_window.h"
 #include "ui/window_context.h"
 
 namespace {
@@ -253,6 +255,14 @@ int main(int argc, char** argv) {
     ui::FrmBrainProgress download(context, context.DownloadTarget(), context.RackReader(), &main);
     shoot.Shoot(&download, "download");
     configuration.hide();
+  }
+
+  // A whole-unit backup into a temporary folder, with the window that lists its outcome.
+  {
+    QTemporaryDir backupRoot;
+    ui::UnitFileChoosers().backupFolder = [&](QWidget*) { return backupRoot.filePath("pump-station"); };
+    ui::FrmUnitJob backup(context, ui::UnitJob::Backup, &main);
+    if (backup.Start()) shoot.Shoot(&backup, "unit-backup");
   }
 
   nav.CloseAll();
