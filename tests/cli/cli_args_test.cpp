@@ -88,14 +88,6 @@ TEST(CliArgs, UsageErrorsExitTwoWithTheReasonAndNoOutput) {
   }
 }
 
-TEST(CliArgs, DeviceCommandNamesMapToTheirCommands) {
-  const std::pair<const char*, DeviceCommand> names[] = {
-      {"puc", DeviceCommand::PowerUpClear},           {"store", DeviceCommand::StoreToEeprom},
-      {"reset", DeviceCommand::ResetToDefaults},      {"erase", DeviceCommand::EraseFlash},
-      {"restart", DeviceCommand::RestartFromPowerUp}, {"clear-events", DeviceCommand::ClearDigitalEvents}};
-  for (const auto& [name, command] : names) EXPECT_EQ(ParseCliArgs({"command", name}).args.device, command);
-}
-
 TEST(CliArgs, HelpListsEveryCommandAndCommandErrorsOrHelpShowTheCommandsOwn) {
   const Ran all = RunTool({"--help"});
   EXPECT_EQ(all.exit, 0);

@@ -8,32 +8,6 @@
 namespace kestrio::config {
 namespace {
 
-TEST(ItemRanges, TypedNumbersStayInsideTheTable) {
-  struct Case {
-    ItemKind kind;
-    std::string typed;
-    std::optional<int> item;
-    std::string message;
-  };
-  const Case cases[] = {
-      {ItemKind::Timer, "63", 63, ""},
-      {ItemKind::Timer, "64", std::nullopt, "Maximum 64 Timers (0-63)."},
-      {ItemKind::DigitalEvent, "-1", std::nullopt, "Maximum 64 Digital Events (0-63)."},
-      {ItemKind::DigitalEvent, "abc", 0, ""},
-      {ItemKind::Alarm, "64", std::nullopt, "Maximun 64 Alarms (0-63)."},
-      {ItemKind::Message, "127", 127, ""},
-      {ItemKind::Message, "128", std::nullopt, "Maximum 128 Messages (0-127)."},
-      {ItemKind::SerialEvent, "32", std::nullopt, "Maximum 32 Serial Events (0-31)."},
-      {ItemKind::SerialEvent, "99999999999999999999999999", std::nullopt, "Maximum 32 Serial Events (0-31)."},
-  };
-  for (const Case& c : cases) {
-    std::string message = "stale";
-    EXPECT_EQ(CheckItemNumber(c.kind, c.typed, message), c.item) << c.typed;
-    EXPECT_EQ(message, c.message) << c.typed;
-  }
-  EXPECT_EQ(ItemCaption(ItemKind::DigitalEvent, 5), "Digital Event: 5");
-}
-
 TEST(ItemRanges, FirstUnusedSearchesTheUsableRangeOnly) {
   StateGlobals t;
   t.states[0].name = "S";

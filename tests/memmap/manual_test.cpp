@@ -12,29 +12,6 @@ using test::FakeEngine;
 
 class ManualAccessTest : public ::testing::Test, public test::FakeBrain {};
 
-TEST_F(ManualAccessTest, ReadShowsOneLinePerQuadletWithItsAddress) {
-  memory.Put(0xFFFFF0300034, "0102030405060708");
-  const ManualAccessResult r = ManualAccess(engine, {false, " 2 quads", "FFFF F030 0034", "old text", "1000"});
-  EXPECT_EQ(r.dataText, "FFFFF0300034:01020304\nFFFFF0300038:05060708\n");
-  EXPECT_EQ(r.countText, " 2 quads");
-  EXPECT_EQ(engine.Packets(), std::vector<std::string>{"000004500000FFFFF030003400080000"});
-}
-
-TEST_F(ManualAccessTest, WriteCountsQuadletsFromTheDataAndLeavesTheBoxEmpty) {
-  const ManualAccessResult r = ManualAccess(engine, {true, "", "FFFFF0100000", "01 02 03", "1000"});
-  EXPECT_EQ(r.countText, "1");
-  EXPECT_EQ(r.dataText, "");
-  EXPECT_TRUE(r.transfer.ok());
-  EXPECT_EQ(engine.Packets(), std::vector<std::string>{"000004100000FFFFF01000000003000001020300"});
-  // Nine digits take two quadlets; a box without hex digits writes nothing.
-  EXPECT_EQ(ManualAccess(engine, {true, "", "FFFFF0100000", "11223344 5", "1000"}).countText, "2");
-  const ManualAccessResult none = ManualAccess(engine, {true, "7", "FFFFF0100000", "zz  ", "1000"});
-  EXPECT_EQ(none.countText, "0");
-  EXPECT_TRUE(none.refused);  // the data box keeps what was typed
-  EXPECT_EQ(engine.sent.size(), 1u);
-  EXPECT_EQ(engine.prompter.Messages().back(), "There is no hex data to write.");
-}
-
 TEST_F(ManualAccessTest, TooManyIsClippedForReadsAndRefusedForWrites) {
   EXPECT_EQ(ManualAccess(engine, {false, "5000", "FFFFF0360000", "", "1000"}).countText, "4096");
   long bytes = 0;

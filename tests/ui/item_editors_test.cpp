@@ -287,22 +287,6 @@ TEST_F(ItemEditorsTest, PickerLeavesOutWhatTheGridHoldsAndAddsNothingFromAnEmpty
   EXPECT_EQ(w.flxStates[0]->rowCount(), 2);
 }
 
-TEST_F(ItemEditorsTest, SerialEventNeedsAPatternAndAFlagAndTakesEveryPort) {
-  FrmNameSerialEvents w(context_, 31);
-  EXPECT_EQ(w.txtPatternString->maxLength(), 38);
-  w.cmdOK->click();
-  w.txtPatternString->setText("START");
-  w.cmdOK->click();
-  EXPECT_EQ(prompter_.Messages(),
-            (Strings{"All fields must be filled in.", "You must select at least one flag."}));
-  w.SetModalRunner(Picking("  0   OFF"));
-  w.flxSerial->cmdAdd->click();
-  w.fraPorts->cmdSelectAll->click();
-  w.cmdOK->click();
-  EXPECT_EQ(t().serialEvents[31].portMask, "FFFFFFFF");
-  EXPECT_EQ(t().serialEvents[31].flagsOff, "0000000000000001");
-}
-
 TEST_F(ItemEditorsTest, AddOnAFullTableShowsTheRangeMessageAndOpensNoEditor) {
   for (auto& a : t().alarms) a.deviationStatus = "Disabled";
   t().states[0].name = "S";
