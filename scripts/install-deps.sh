@@ -8,6 +8,8 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the unit backup's SHA-256 checksums
+  libssl-dev
   clang libclang-rt-dev
   # make screenshots (a font for the offscreen windows) and make package (dpkg-shlibdeps, file)
   fonts-dejavu-core dpkg-dev file

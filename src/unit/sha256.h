@@ -1,6 +1,6 @@
 #pragma once
-// SHA-256 of a byte string, for the checksums a unit backup's manifest keeps of its files. Plain C++:
-// the pure layers and the fuzzers use it without Qt.
+// SHA-256 of a byte string, for the checksums a unit backup's manifest keeps of its files (libcrypto
+// underneath; no Qt, so the pure layers and the fuzzers use it).
 #include <array>
 #include <cstdint>
 #include <string>
