@@ -1,8 +1,38 @@
 #include "unit/json_value.h"
 
 #include <charconv>
+#include <cstdio>
 
 namespace kestrio::unit {
+
+namespace {
+
+// Length of the valid UTF-8 sequence starting at text[i], or 0 when it is not one.
+std::size_t Utf8Length(std::string_view text, std::size_t i) {
+  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+  const unsigned char c = byte(i);
+  std::size_t n = 0;
+  unsigned int min = 0;
+  unsigned int cp = 0;
+  if (c >= 0xC2 && c <= 0xDF) {
+    n = 2, min = 0x80, cp = c & 0x1Fu;
+  } else if (c >= 0xE0 && c <= 0xEF) {
+    n = 3, min = 0x800, cp = c & 0x0Fu;
+  } else if (c >= 0xF0 && c <= 0xF4) {
+    n = 4, min = 0x10000, cp = c & 0x07u;
+  } else {
+    return 0;
+  }
+  if (i + n > text.size()) return 0;
+  for (std::size_t k = 1; k < n; ++k) {
+    if ((byte(i + k) & 0xC0u) != 0x80u) return 0;
+    cp = (cp << 6) | (byte(i + k) & 0x3Fu);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return n;
+}
+
+}  // namespace
 
 JsonValue JsonValue::Bool(bool value) {
   JsonValue v;
@@ -73,10 +103,20 @@ std::optional<bool> JsonValue::AsBool() const {
 }
 
 std::string JsonQuoted(std::string_view text) {
-  static constexpr char kDigits[] = "0123456789abcdef";
   std::string out = "\"";
-  for (char c : text) {
-    const auto u = static_cast<unsigned char>(c);
+  for (std::size_t i = 0; i < text.size();) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (c >= 0x80) {
+      const std::size_t n = Utf8Length(text, i);
+      if (n == 0) {
+        out += "\\ufffd";
+        ++i;
+      } else {
+        out.append(text.substr(i, n));
+        i += n;
+      }
+      continue;
+    }
     switch (c) {
       case '"':
         out += "\\\"";
@@ -93,15 +133,22 @@ std::string JsonQuoted(std::string_view text) {
       case '\t':
         out += "\\t";
         break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
       default:
-        if (u < 0x20) {
-          out += "\\u00";
-          out += kDigits[u >> 4];
-          out += kDigits[u & 15];
+        if (c < 0x20 || c == 0x7F) {
+          char buf[8];
+          std::snprintf(buf, sizeof buf, "\\u%04x", c);
+          out += buf;
         } else {
-          out += c;
+          out += static_cast<char>(c);
         }
     }
+    ++i;
   }
   return out + "\"";
 }

@@ -59,7 +59,7 @@ class JsonValue {
 
 // The value as text, two blanks per level, ending in a line break.
 std::string WriteJson(const JsonValue& value);
-// A string as a JSON string literal, quotes included.
+// A string as a JSON string literal, quotes included; bytes that are not UTF-8 become U+FFFD.
 std::string JsonQuoted(std::string_view text);
 
 // nullopt with `error` ("line 3: ...") when the text is not one JSON value.
