@@ -90,32 +90,6 @@ bool Download(CliRun& run, const transfer::DownloadSelection& selection) {
   return reader.Run(selection).ok();
 }
 
-// A value as the diff prints it: in double quotes, with \ " and line breaks escaped.
-std::string Quoted(const std::string& text) {
-  std::string out = "\"";
-  for (char c : text) {
-    switch (c) {
-      case '\\':
-        out += "\\\\";
-        break;
-      case '"':
-        out += "\\\"";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out + "\"";
-}
 
 }  // namespace
 
@@ -206,7 +180,7 @@ CommandResult RunConfigDiff(CliRun& run, const config::StateGlobals& file) {
   std::vector<std::string> items;
   for (const transfer::Difference& d : differences) {
     if (!run.args.json)
-      run.out << d.item << ": file " << Quoted(d.file) << ", brain " << Quoted(d.brain) << "\n";
+      run.out << d.item << ": file " << transfer::QuotedValue(d.file) << ", brain " << transfer::QuotedValue(d.brain) << "\n";
     items.push_back(JsonObject().Str("item", d.item).Str("file", d.file).Str("brain", d.brain).Text());
   }
   if (!run.args.json) {

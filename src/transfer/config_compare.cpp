@@ -68,6 +68,32 @@ void CompareKind(std::vector<Difference>& out, RecordKind kind, const StateGloba
 
 }  // namespace
 
+std::string QuotedValue(std::string_view text) {
+  std::string out = "\"";
+  for (char c : text) {
+    switch (c) {
+      case '\\':
+        out += "\\\\";
+        break;
+      case '"':
+        out += "\\\"";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out + "\"";
+}
+
 std::vector<Difference> CompareConfigurations(const StateGlobals& file, const StateGlobals& brain) {
   std::vector<Difference> out;
   CompareKind(out, RecordKind::PointName, file, brain);

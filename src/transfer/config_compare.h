@@ -5,6 +5,7 @@
 // sets of digital events and timers are compared by their masks. Flag names never reach the brain.
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "config/state_tables.h"
@@ -24,6 +25,10 @@ inline std::ostream& operator<<(std::ostream& os, const Difference& d) {
 
 inline constexpr char kDefined[] = "defined";
 inline constexpr char kNotDefined[] = "not defined";
+
+// A value as a difference line shows it: in double quotes, with \ " and line breaks escaped, so each
+// difference stays on its own line.
+std::string QuotedValue(std::string_view text);
 
 // Table by table in the download's order (point names, alarms, serial events with their priorities,
 // messages, digital events, timers), items in index order.

@@ -45,7 +45,7 @@ void CompareImages(const std::string& backupText, const std::string& unitText,
 }  // namespace
 
 std::string DifferenceText(const UnitDifference& d) {
-  return d.what + ": backup \"" + d.backup + "\", unit \"" + d.unit + "\"";
+  return d.what + ": backup " + transfer::QuotedValue(d.backup) + ", unit " + transfer::QuotedValue(d.unit);
 }
 
 VerifyResult VerifyUnit(Session& session, const UnitBackup& backup, const UnitProgress& progress) {

@@ -27,7 +27,7 @@ struct VerifyResult {
 
 VerifyResult VerifyUnit(Session& session, const UnitBackup& backup, const UnitProgress& progress = {});
 
-// One line: WHAT: backup "B", unit "U".
+// One line: WHAT: backup "B", unit "U", the values escaped as config diff escapes them.
 std::string DifferenceText(const UnitDifference& d);
 
 }  // namespace kestrio::unit

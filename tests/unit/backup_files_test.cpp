@@ -7,6 +7,7 @@
 #include "unit/json_value.h"
 #include "unit/manifest.h"
 #include "unit/sha256.h"
+#include "unit/verify.h"
 
 namespace kestrio::unit {
 namespace {
@@ -115,6 +116,12 @@ TEST(BackupFilesTest, RackAndOptionValuesRoundTripAndRefuseBadLines) {
     EXPECT_FALSE(ParseOptionValuesText(c.text, error));
     EXPECT_THAT(error, HasSubstr(c.said));
   }
+}
+
+// A message text with a line break or a quote keeps its difference on one line, as config diff does.
+TEST(VerifyTextTest, ValuesAreQuotedAndEscaped) {
+  EXPECT_EQ(DifferenceText({"Message 3 Text", "Tank \"A\"\r\nhigh", ""}),
+            "Message 3 Text: backup \"Tank \\\"A\\\"\\r\\nhigh\", unit \"\"");
 }
 
 }  // namespace
