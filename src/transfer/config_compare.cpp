@@ -46,7 +46,8 @@ void CompareFields(std::vector<Difference>& out, const std::string& item,
     if (file[f].encoding == Encoding::Zero) continue;
     const std::optional<std::string> a = EncodeField(file[f]), b = EncodeField(brain[f]);
     if (!a || !b || *a != *b) {
-      out.push_back({item + " " + std::string(file[f].label), std::string(file[f].text), std::string(brain[f].text)});
+      out.push_back(
+          {item + " " + std::string(file[f].label), std::string(file[f].text), std::string(brain[f].text)});
     }
   }
 }
@@ -102,7 +103,8 @@ std::vector<Difference> CompareConfigurations(const StateGlobals& file, const St
   // A text file carries no priority for a serial event it does not define, so a brain's priority
   // counts only where either side holds the event.
   for (int i = 0; i < config::kSerialEventCount; ++i) {
-    if (!ShouldWrite(RecordKind::SerialEvent, file, i) && !BrainHas(RecordKind::SerialEvent, brain, i)) continue;
+    if (!ShouldWrite(RecordKind::SerialEvent, file, i) && !BrainHas(RecordKind::SerialEvent, brain, i))
+      continue;
     CompareFields(out, ItemName(RecordKind::SerialEvent, i), {SerialPriorityField(file, i)},
                   {SerialPriorityField(brain, i)});
   }
