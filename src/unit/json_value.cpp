@@ -362,6 +362,17 @@ class JsonParser {
       const char c = text_[at_++];
       if (c == '"') return true;
       if (static_cast<unsigned char>(c) < 0x20) return Fail("a control character inside a string");
+      if (static_cast<unsigned char>(c) >= 0x80) {
+        // Bytes that are not UTF-8 read as U+FFFD, as the writer writes them.
+        const std::size_t n = Utf8Length(text_, at_ - 1);
+        if (n == 0) {
+          out += "\xEF\xBF\xBD";
+        } else {
+          out.append(text_.substr(at_ - 1, n));
+          at_ += n - 1;
+        }
+        continue;
+      }
       if (c != '\\') {
         out += c;
         continue;

@@ -43,8 +43,13 @@ TEST(JsonReaderTest, RefusesWhatIsNotOneBoundedValue) {
     EXPECT_FALSE(ParseJson(c.text, error)) << c.text.substr(0, 40);
     EXPECT_THAT(error, HasSubstr(c.said)) << c.text.substr(0, 40);
   }
-  // A lone high surrogate becomes U+FFFD and the escape after it is still its own character.
   std::string error;
+  // A byte that is not UTF-8 (a Latin-1 host name) reads and writes as U+FFFD, so the manifest stays JSON.
+  const auto latin1 = ParseJson("\"caf\xe9\"", error);
+  ASSERT_TRUE(latin1) << error;
+  EXPECT_EQ(latin1->AsString(), "caf\xEF\xBF\xBD");
+  EXPECT_EQ(JsonQuoted("caf\xe9"), "\"caf\\ufffd\"");
+  // A lone high surrogate becomes U+FFFD and the escape after it is still its own character.
   const auto v = ParseJson("\"\\ud800\\u0041\\ud83d\\ude00\"", error);
   ASSERT_TRUE(v) << error;
   EXPECT_EQ(v->AsString(),
