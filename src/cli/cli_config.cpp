@@ -8,6 +8,7 @@
 #include "config/state_tables.h"
 #include "config/summaries.h"
 #include "memmap/atomic_file.h"
+#include "transfer/config_compare.h"
 
 namespace kestrio::cli {
 
@@ -15,36 +16,11 @@ namespace {
 
 using namespace kestrio::config;
 
-// A cell kept on its line and apart from its neighbours.
-std::string CellText(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    switch (c) {
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
 std::string Line(const std::vector<std::string>& cells) {
   std::string line;
   for (std::size_t i = 0; i < cells.size(); ++i) {
     if (i > 0) line += '\t';
-    line += CellText(cells[i]);
+    line += transfer::EscapedText(cells[i], false);
   }
   return line + "\n";
 }

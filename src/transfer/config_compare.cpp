@@ -69,15 +69,16 @@ void CompareKind(std::vector<Difference>& out, RecordKind kind, const StateGloba
 
 }  // namespace
 
-std::string QuotedValue(std::string_view text) {
-  std::string out = "\"";
+std::string EscapedText(std::string_view text, bool quotes) {
+  std::string out;
+  out.reserve(text.size());
   for (char c : text) {
     switch (c) {
       case '\\':
         out += "\\\\";
         break;
       case '"':
-        out += "\\\"";
+        out += quotes ? "\\\"" : "\"";
         break;
       case '\r':
         out += "\\r";
@@ -92,8 +93,10 @@ std::string QuotedValue(std::string_view text) {
         out += c;
     }
   }
-  return out + "\"";
+  return out;
 }
+
+std::string QuotedValue(std::string_view text) { return "\"" + EscapedText(text, true) + "\""; }
 
 std::vector<Difference> CompareConfigurations(const StateGlobals& file, const StateGlobals& brain) {
   std::vector<Difference> out;

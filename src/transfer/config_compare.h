@@ -26,8 +26,10 @@ inline std::ostream& operator<<(std::ostream& os, const Difference& d) {
 inline constexpr char kDefined[] = "defined";
 inline constexpr char kNotDefined[] = "not defined";
 
-// A value as a difference line shows it: in double quotes, with \ " and line breaks escaped, so each
-// difference stays on its own line.
+// Backslashes, tabs and line breaks written as \\ \t \r \n (and double quotes as \" when `quotes`), so
+// a value stays on its line and apart from its neighbours.
+std::string EscapedText(std::string_view text, bool quotes);
+// A value as a difference line shows it: in double quotes, escaped as above.
 std::string QuotedValue(std::string_view text);
 
 // Table by table in the download's order (point names, alarms, serial events with their priorities,
